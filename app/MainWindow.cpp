@@ -1,0 +1,82 @@
+// The main window and the routing of its messages.
+#include "app/MainWindow.h"
+
+#include "app/Errors.h"
+#include "app/Registry.h"
+#include "app/Settings.h"
+#include "app/Shutdown.h"
+#include "board/GameEngine.h"
+#include "platform/Platform.h"
+
+namespace {
+
+constexpr int kWindowX = 50;
+constexpr int kWindowY = 50;
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 480;
+
+}  // namespace
+
+int32_t CreateMainWindow() {
+  if (!InitVideo()) {
+    LastError = ErrorRegisterClass;
+    return 0;
+  }
+  const bool decorated = DisplayMode != DisplayFullScreen;
+  WindowHandle window = CreatePlatformWindow("Tarnwick", kWindowX, kWindowY, kClientWidth,
+                                             kClientHeight, decorated, WindowProc);
+  if (!window) {
+    LastError = ErrorCreateWindow;
+    return 0;
+  }
+  MainWindow = window;
+  return 1;
+}
+
+int64_t WindowProc(WindowHandle window, uint32_t message, uint64_t wParam, int64_t lParam) {
+  switch (message) {
+    case WM_DESTROY:
+      Shutdown();
+      PostQuitMessage(0);
+      return 0;
+    case WM_PAINT:
+      return 0;
+    case WM_ACTIVATEAPP:
+      AppActive = wParam ? 1 : 0;
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      break;
+    default:
+      return DefWindowProc(window, message, wParam, lParam);
+  }
+  // Input that arrives while the engine is gone (during shutdown) has nowhere to go.
+  if (!Engine) return 0;
+  const int32_t x = PointerX(lParam);
+  const int32_t y = PointerY(lParam);
+  switch (message) {
+    case WM_KEYDOWN:
+      GameEngine::OnKeyDown(static_cast<int32_t>(wParam));
+      break;
+    case WM_SYSKEYDOWN:
+      Engine->OnSysKey();
+      break;
+    case WM_MOUSEMOVE:
+      Engine->OnMouseMove(x, y);
+      break;
+    case WM_LBUTTONDOWN:
+      Engine->OnLButtonDown(x, y);
+      break;
+    case WM_LBUTTONUP:
+      Engine->OnLButtonUp(x, y);
+      break;
+    case WM_RBUTTONUP:
+      Engine->OnRButtonUp(x, y);
+      break;
+  }
+  return 0;
+}

@@ -1,0 +1,8 @@
+// Settings: initial values.
+#include "app/Settings.h"
+
+int32_t ShowFps = 1;
+int32_t AppActive = 1;
+int32_t ColorDepth = 16;
+int32_t DisplayMode = DisplayWindowed;
+int32_t MaxFrameRate = 60;

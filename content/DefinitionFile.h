@@ -1,0 +1,39 @@
+// DefinitionFile: the game definition, the root of all content. ReadHeader reads the game's
+// name, description, character count and background; ReadCharacter then builds one fully
+// loaded Character per CHARACTER section, rescanning the same open file each time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "content/SectionStream.h"
+
+class Character;
+
+// What the header of a game definition says; the texts belong to the caller.
+struct DefinitionHeader {
+  char* name = nullptr;
+  char* description = nullptr;
+  int32_t characterCount = 0;
+  int32_t complete = 0;
+};
+
+class DefinitionFile {
+ public:
+  DefinitionFile();
+  virtual ~DefinitionFile();
+  DefinitionFile(const DefinitionFile&) = delete;
+  DefinitionFile& operator=(const DefinitionFile&) = delete;
+
+  // The header: the character count, or -3 (no record), -1 (no file), -2 (no background).
+  int32_t ReadHeader(const char* path, DefinitionHeader* header);
+  // A new character for the section numbered `index`, or null (a failed package has been
+  // reported in a message box).
+  std::unique_ptr<Character> ReadCharacter(int32_t index);
+  void Close();
+
+  uint8_t isOpen = 0;
+
+ private:
+  SectionStream stream_;
+};

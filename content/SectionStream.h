@@ -1,0 +1,60 @@
+// SectionStream: the buffered input stream that content files are read through, with the
+// text-mode rules of the content format (CR LF reads as LF, a byte 0x1A ends the file).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+class SectionStream {
+ public:
+  // Longest line a read keeps; the buffer holds it and the terminating NUL.
+  static constexpr size_t kLineLength = 1023;
+  // What ReadChar and Peek return when nothing could be taken; never equal to '['.
+  static constexpr int kEnd = -1;
+  // Bytes taken from the file by one read of the operating system.
+  static constexpr size_t kBufferSize = 64 * 1024;
+
+  SectionStream();
+  ~SectionStream();
+  SectionStream(const SectionStream&) = delete;
+  SectionStream& operator=(const SectionStream&) = delete;
+
+  // Opening, closing and rewinding; Open never creates a file and leaves the fail flag set
+  // (and the stream closed) when the file cannot be read.
+  void Open(const char* path);
+  bool IsOpen() const;
+  void Close();
+  void Rewind();
+
+  // Reads by the format's rules: a character, a look at the next one, a line of at most
+  // kLineLength characters into `line` (which must hold kLineLength + 1 bytes).
+  int ReadChar();
+  int Peek();
+  void ReadLine(char* line);
+
+  // The three state flags; the stream has failed when the fail or the bad flag is set.
+  bool AtEnd() const;
+  bool Failed() const;
+
+
+ private:
+  // The next character after text-mode translation without taking it, or kEnd; Take then
+  // takes exactly that character (two bytes for a CR LF).
+  int Look();
+  void Take(int c);
+  // Moves the unread bytes to the front of the buffer and appends what the file holds next;
+  // false when nothing more arrived (end of file, a 0x1A seen, or a read error).
+  bool Refill();
+  bool AnyFlag() const;
+
+  int fd_ = -1;
+  std::unique_ptr<unsigned char[]> buffer_;
+  size_t position_ = 0;
+  size_t length_ = 0;
+  // Nothing more comes from the file: none is open, or its end, a 0x1A or a read error was met.
+  bool drained_ = true;
+  bool end_ = false;
+  bool fail_ = false;
+  bool bad_ = false;
+};

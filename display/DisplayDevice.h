@@ -1,0 +1,66 @@
+// DisplayDevice: the play screen's display. It opens the main window's drawing in windowed or
+// full-screen mode at 16, 24 or 32 bits, keeps the back buffer that frames are composed into,
+// presents finished frames, and makes and counts the bitmap surfaces of the game's pictures.
+// This header includes no SDL header: the content and board code use it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Window.h"
+
+class Surface;
+
+// Option flags of Init.
+constexpr uint32_t FullScreenFlag = 2;
+constexpr uint32_t SystemMemoryFlag = 16;
+constexpr uint32_t AlphaFlag = 32;
+
+// Colour-key modes of SetColorKeyMode; any other value is taken as a raw pixel value.
+constexpr uint32_t KeyGreen = 1;
+constexpr uint32_t KeyBlue = 2;
+constexpr uint32_t KeyRed = 4;
+constexpr uint32_t KeyBlack = 8;
+
+// Blit flags: wait for the device (always), and honour the source's colour key.
+constexpr uint32_t BlitWait = 0x1000000;
+constexpr uint32_t BlitKeySource = 0x8000;
+
+// A rectangle as left, top, right, bottom; right and bottom are exclusive.
+struct SurfaceRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+};
+
+class DisplayDevice {
+ public:
+  DisplayDevice();
+  virtual ~DisplayDevice();
+  DisplayDevice(const DisplayDevice&) = delete;
+  DisplayDevice& operator=(const DisplayDevice&) = delete;
+
+  // Opening and closing: Init returns 1, or 0 with LastError set; Release may run at any time.
+  int32_t Init(uint32_t flags, WindowHandle window, uint32_t width, uint32_t height,
+               uint32_t bitsPerPixel, uint32_t refreshRate);
+  void Release();
+  void Present(WindowHandle window);
+
+  // Bitmap surfaces: loaded from .bmp files into the display's pixel format, counted in
+  // surfaceCount, and given back through ReleaseSurface by their owner.
+  Surface* LoadBitmap(uint32_t flags, const char* path);
+  void ReleaseSurface(Surface* surface);
+  static SurfaceRect GetSurfaceSize(const Surface* surface);
+
+  // Transparent colour: choose the key, then apply it to the surfaces that are to have it.
+  void SetColorKeyMode(uint32_t mode);
+  void ApplyColorKey(Surface* surface);
+
+  // Frame drawing: the buffer every frame is composed into, and one-to-one copies into it.
+  Surface* ActiveBackBuffer();
+  void Blit(const SurfaceRect& destination, Surface* source, const SurfaceRect& sourceRect,
+            uint32_t flags);
+
+  int32_t surfaceCount = 0;
+  // ... the rest is the implementer's.
+};

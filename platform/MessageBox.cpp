@@ -1,0 +1,42 @@
+// Message boxes: GTK message dialogs, echoed to standard error.
+#include "platform/MessageBox.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/Gtk.h"
+
+namespace {
+
+MessageBoxHandler& Handler() {
+  static MessageBoxHandler handler;
+  return handler;
+}
+
+void ShowNative(const std::string& text, const std::string& caption) {
+  if (!GtkAvailable()) return;
+  GtkWidgetPtr dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
+                                             GTK_BUTTONS_OK, "%s", text.c_str()));
+  gtk_window_set_title(GTK_WINDOW(dialog.get()), caption.c_str());
+  gtk_window_set_position(GTK_WINDOW(dialog.get()), GTK_WIN_POS_CENTER);
+  gtk_window_set_keep_above(GTK_WINDOW(dialog.get()), TRUE);
+  gtk_dialog_run(GTK_DIALOG(dialog.get()));
+  dialog.reset();
+  GtkFlushEvents();
+}
+
+}  // namespace
+
+void ShowMessageBox(const std::string& text, const std::string& caption) {
+  std::string line = text;
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
+  std::fflush(stderr);
+  if (Handler()) {
+    Handler()(text, caption);
+  } else {
+    ShowNative(text, caption);
+  }
+}
+
+void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }

@@ -1,0 +1,14 @@
+// Message boxes: a native modal box with an OK button only and no owner window. Every box's
+// text also goes to standard error as one line, so that failures show in a terminal and logs.
+#pragma once
+
+#include <functional>
+#include <string>
+
+constexpr const char* kCaption = "Tarnwick";
+
+void ShowMessageBox(const std::string& text, const std::string& caption = kCaption);
+
+// Tests capture the boxes instead of showing them; an empty handler restores the native box.
+using MessageBoxHandler = std::function<void(const std::string& text, const std::string& caption)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);

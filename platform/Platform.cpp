@@ -1,0 +1,133 @@
+// The Windows stand-in: the window list, the quit flag, and the replaceable backends.
+#include "platform/Platform.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "platform/MonotonicCounter.h"
+#include "platform/SdlMessageSource.h"
+
+namespace {
+
+std::vector<std::unique_ptr<Window>>& Windows() {
+  static std::vector<std::unique_ptr<Window>> windows;
+  return windows;
+}
+
+MonotonicCounter realCounter;
+Counter* currentCounter = &realCounter;
+MessageSource* replacedSource = nullptr;
+
+bool quitPosted = false;
+int32_t quitCode = 0;
+bool videoUp = false;
+
+MessageSource& Source() {
+  if (replacedSource) return *replacedSource;
+  static SdlMessageSource realSource;
+  return realSource;
+}
+
+}  // namespace
+
+bool InitVideo() {
+  if (videoUp) return true;
+  // A button released outside the window must not reach it, as with an uncaptured mouse.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  // Ctrl-C in a terminal ends the program the usual way instead of becoming an event.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Present through the shared-memory window surface: the cheapest path on X11.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  videoUp = true;
+  return true;
+}
+
+WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWidth,
+                                  int clientHeight, bool decorated, Window::Procedure procedure) {
+  if (!videoUp) return nullptr;
+  Uint32 flags = SDL_WINDOW_SHOWN;
+  if (!decorated) flags |= SDL_WINDOW_BORDERLESS;
+  SDL_Window* sdlWindow = SDL_CreateWindow(title, x, y, clientWidth, clientHeight, flags);
+  if (!sdlWindow) return nullptr;
+  Windows().push_back(std::make_unique<Window>(sdlWindow, procedure));
+  return Windows().back().get();
+}
+
+bool IsWindow(WindowHandle window) {
+  const auto& windows = Windows();
+  return window && std::any_of(windows.begin(), windows.end(),
+                               [window](const auto& w) { return w.get() == window; });
+}
+
+WindowHandle FindWindowById(uint32_t sdlWindowId) {
+  for (const auto& window : Windows()) {
+    if (window->Id() == sdlWindowId) return window.get();
+  }
+  return nullptr;
+}
+
+bool DestroyWindow(WindowHandle window) {
+  if (!IsWindow(window)) return false;
+  window->procedure()(window, WM_DESTROY, 0, 0);
+  auto& windows = Windows();
+  auto it = std::find_if(windows.begin(), windows.end(),
+                         [window](const auto& w) { return w.get() == window; });
+  if (it != windows.end()) windows.erase(it);
+  return true;
+}
+
+int64_t DefWindowProc(WindowHandle window, uint32_t message, uint64_t, int64_t) {
+  if (message == WM_CLOSE) DestroyWindow(window);
+  return 0;
+}
+
+bool PeekMessage(Message& message) {
+  if (quitPosted) {
+    quitPosted = false;
+    message = Message{nullptr, WM_QUIT, static_cast<uint64_t>(quitCode), 0};
+    return true;
+  }
+  return Source().Poll(message);
+}
+
+void WaitMessage() {
+  if (!quitPosted) Source().Wait();
+}
+
+void WaitMessageUntil(int64_t deadline) {
+  if (!quitPosted) Source().WaitUntil(deadline);
+}
+
+void PostQuitMessage(int32_t exitCode) {
+  quitPosted = true;
+  quitCode = exitCode;
+}
+
+int64_t DispatchMessage(const Message& message) {
+  if (!IsWindow(message.window)) return 0;
+  return message.window->procedure()(message.window, message.message, message.wParam,
+                                     message.lParam);
+}
+
+bool QueryPerformanceFrequency(int64_t& ticksPerSecond) {
+  return currentCounter->Frequency(ticksPerSecond);
+}
+
+int64_t QueryPerformanceCounter() { return currentCounter->Now(); }
+
+void SetMessageSource(MessageSource* source) { replacedSource = source; }
+
+void SetCounter(Counter* counter) { currentCounter = counter ? counter : &realCounter; }
+
+void ShutdownPlatform() {
+  Windows().clear();
+  quitPosted = false;
+  if (videoUp) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoUp = false;
+  }
+}

@@ -1,0 +1,176 @@
+// SdlMessageSource: event translation and the two-stage wait.
+#include "platform/SdlMessageSource.h"
+
+#include <sys/prctl.h>
+#include <time.h>
+
+#include "platform/Platform.h"
+
+namespace {
+
+constexpr int64_t kMillisecond = MonotonicCounter::kTicksPerSecond / 1000;
+// Below this much time left the wait stops watching the event queue and sleeps to the
+// deadline; the queue's timeout only has whole milliseconds.
+constexpr int64_t kPreciseStretch = 2 * kMillisecond;
+// The last part of the wait is spun, so that a late wake-up of the sleep does not count.
+constexpr int64_t kSpinStretch = 50000;
+
+timespec ToTimespec(int64_t ticks) {
+  timespec ts{};
+  ts.tv_sec = static_cast<time_t>(ticks / MonotonicCounter::kTicksPerSecond);
+  ts.tv_nsec = static_cast<long>(ticks % MonotonicCounter::kTicksPerSecond);
+  return ts;
+}
+
+}  // namespace
+
+SdlMessageSource::SdlMessageSource() {
+  // Timer slack of 1 ns makes the sleep to an absolute deadline wake close to it.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+}
+
+bool SdlMessageSource::Poll(Message& message) {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (Translate(event, message)) return true;
+  }
+  return false;
+}
+
+void SdlMessageSource::Wait() { SDL_WaitEvent(nullptr); }
+
+void SdlMessageSource::WaitUntil(int64_t deadline) {
+  for (;;) {
+    const int64_t remaining = deadline - clock_.Now();
+    if (remaining < 0) return;
+    if (remaining > kPreciseStretch) {
+      const int timeout = static_cast<int>((remaining - kPreciseStretch) / kMillisecond) + 1;
+      if (SDL_WaitEventTimeout(nullptr, timeout)) return;
+    } else if (remaining > kSpinStretch) {
+      const timespec wake = ToTimespec(deadline - kSpinStretch);
+      clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr);
+    } else {
+      while (clock_.Now() <= deadline) {
+      }
+      return;
+    }
+  }
+}
+
+int32_t SdlMessageSource::VirtualKey(SDL_Keycode key) {
+  if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  switch (key) {
+    case SDLK_BACKSPACE:
+      return 0x08;
+    case SDLK_TAB:
+      return 0x09;
+    case SDLK_RETURN:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_SPACE:
+      return 0x20;
+    case SDLK_PAGEUP:
+      return 0x21;
+    case SDLK_PAGEDOWN:
+      return 0x22;
+    case SDLK_END:
+      return 0x23;
+    case SDLK_HOME:
+      return 0x24;
+    case SDLK_LEFT:
+      return 0x25;
+    case SDLK_UP:
+      return 0x26;
+    case SDLK_RIGHT:
+      return 0x27;
+    case SDLK_DOWN:
+      return 0x28;
+    case SDLK_INSERT:
+      return 0x2D;
+    case SDLK_DELETE:
+      return 0x2E;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+      return 0x10;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+      return 0x11;
+    case SDLK_LALT:
+    case SDLK_RALT:
+      return 0x12;
+    default:
+      return 0;
+  }
+}
+
+bool SdlMessageSource::Translate(const SDL_Event& event, Message& message) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT: {
+      message.window = FindWindowById(event.window.windowID);
+      if (!message.window) return false;
+      message.wParam = 0;
+      message.lParam = 0;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          message.message = WM_CLOSE;
+          return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+          message.message = WM_PAINT;
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          message.message = WM_ACTIVATEAPP;
+          message.wParam = 1;
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          message.message = WM_ACTIVATEAPP;
+          return true;
+        default:
+          return false;
+      }
+    }
+    case SDL_KEYDOWN: {
+      message.window = FindWindowById(event.key.windowID);
+      const int32_t key = VirtualKey(event.key.keysym.sym);
+      if (!message.window || key == 0) return false;
+      // Keys held with Alt, and F10, are system keys, as on Windows.
+      const bool system = (event.key.keysym.mod & KMOD_ALT) || key == 0x79;
+      message.message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
+      message.wParam = static_cast<uint64_t>(key);
+      message.lParam = 0;
+      return true;
+    }
+    case SDL_MOUSEMOTION: {
+      message.window = FindWindowById(event.motion.windowID);
+      int32_t x = 0, y = 0;
+      if (!message.window || !message.window->ToPlayScreen(event.motion.x, event.motion.y, x, y))
+        return false;
+      message.message = WM_MOUSEMOVE;
+      message.wParam = 0;
+      message.lParam = PointerParam(x, y);
+      return true;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+      if (event.button.button == SDL_BUTTON_LEFT) {
+        message.message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+      } else if (event.button.button == SDL_BUTTON_RIGHT && !down) {
+        message.message = WM_RBUTTONUP;
+      } else {
+        return false;
+      }
+      message.window = FindWindowById(event.button.windowID);
+      int32_t x = 0, y = 0;
+      if (!message.window || !message.window->ToPlayScreen(event.button.x, event.button.y, x, y))
+        return false;
+      message.wParam = 0;
+      message.lParam = PointerParam(x, y);
+      return true;
+    }
+    default:
+      return false;
+  }
+}

@@ -1,0 +1,25 @@
+// SdlMessageSource: window messages translated from SDL's events, and the waits of the frame
+// loop: on the event queue while the deadline is far, then to the deadline precisely.
+#pragma once
+
+#include <SDL.h>
+
+#include "platform/MessageSource.h"
+#include "platform/MonotonicCounter.h"
+
+class SdlMessageSource : public MessageSource {
+ public:
+  SdlMessageSource();
+
+  bool Poll(Message& message) override;
+  void Wait() override;
+  void WaitUntil(int64_t deadline) override;
+
+  // The message an SDL event stands for; false for events that make none.
+  static bool Translate(const SDL_Event& event, Message& message);
+  // The Windows virtual-key code of an SDL key; 0 for keys without one.
+  static int32_t VirtualKey(SDL_Keycode key);
+
+ private:
+  MonotonicCounter clock_;
+};

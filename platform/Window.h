@@ -1,0 +1,37 @@
+// Window: a top-level SDL window with the procedure that receives its messages, and the
+// mapping from window pixels to play-screen pixels that pointer messages carry.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Message.h"
+
+struct SDL_Window;
+
+class Window {
+ public:
+  using Procedure = int64_t (*)(WindowHandle window, uint32_t message, uint64_t wParam,
+                                int64_t lParam);
+
+  Window(SDL_Window* window, Procedure procedure);
+  ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  SDL_Window* Sdl() const { return window_; }
+  uint32_t Id() const;
+  Procedure procedure() const { return procedure_; }
+
+  // Where the play screen of logicalWidth x logicalHeight pixels is shown in the window
+  // (x, y, width, height in window pixels). Until set, the play screen is the window's
+  // client area at one to one.
+  void SetPlayArea(int x, int y, int width, int height, int logicalWidth, int logicalHeight);
+  // Maps a window pixel to the play screen; false when it lies outside the play screen.
+  bool ToPlayScreen(int windowX, int windowY, int32_t& x, int32_t& y) const;
+
+ private:
+  SDL_Window* window_;
+  Procedure procedure_;
+  int areaX_ = 0, areaY_ = 0, areaWidth_ = 0, areaHeight_ = 0;
+  int logicalWidth_ = 0, logicalHeight_ = 0;
+};
