@@ -46,6 +46,11 @@ int32_t GameEngine::Init() {
     Release();
     return 0;
   }
+  LayOutBoard();
+  return 1;
+}
+
+void GameEngine::LayOutBoard() {
   for (int32_t x = kBoardLeft; x < kBoardArea.right; x += kSquareStep) {
     for (int32_t y = kBoardTop; y < kBoardArea.bottom; y += kSquareStep) {
       GridSquare& square =
@@ -54,7 +59,6 @@ int32_t GameEngine::Init() {
       square.y = y;
     }
   }
-  return 1;
 }
 
 void GameEngine::Release() {

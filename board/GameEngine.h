@@ -35,6 +35,9 @@ class GameEngine {
   int32_t Init();
   void Release();
 
+  // Places every square of the Grid on the play screen.
+  static void LayOutBoard();
+
   // Pure rules, used by the handlers: what a point hits, and whether a character of
   // `length` cells can stand at a start square.
   static int32_t HitTest(int32_t x, int32_t y, BoardPosition& position);

@@ -1,0 +1,55 @@
+// ShellFixture: the program shell on SDL's dummy video driver, with scripted messages, a fake
+// counter and captured message boxes, and the globals put back after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/Errors.h"
+#include "app/MainWindow.h"
+#include "app/Registry.h"
+#include "app/Settings.h"
+#include "app/Shutdown.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "support/FakeCounter.h"
+#include "support/ScriptedMessageSource.h"
+
+class ShellFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SetCounter(&counter);
+    SetMessageSource(&script);
+    SetMessageBoxHandler([this](const std::string& text, const std::string& caption) {
+      boxes.push_back(caption + ": " + text);
+    });
+    LastError = 0;
+    AppActive = 1;
+    MaxFrameRate = 60;
+    DisplayMode = DisplayWindowed;
+    FramesPerSecond = 0;
+    CharacterCount = 0;
+  }
+
+  void TearDown() override {
+    Shutdown();
+    ShutdownPlatform();
+    SetMessageSource(nullptr);
+    SetCounter(nullptr);
+    SetMessageBoxHandler(nullptr);
+    LastError = 0;
+    MainWindow = nullptr;
+  }
+
+  Message To(WindowHandle window, uint32_t message, uint64_t wParam = 0, int64_t lParam = 0) {
+    return Message{window, message, wParam, lParam};
+  }
+
+  FakeCounter counter{1000};
+  ScriptedMessageSource script{counter};
+  std::vector<std::string> boxes;
+};

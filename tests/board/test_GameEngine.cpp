@@ -1,0 +1,317 @@
+// Hit testing, the placement rule and the mouse handlers, without any display.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Registry.h"
+#include "board/GameEngine.h"
+#include "board/GridSquare.h"
+#include "content/Character.h"
+#include "content/CharacterCell.h"
+#include "platform/Sound.h"
+
+namespace {
+
+struct Square {
+  int32_t column;
+  int32_t row;
+  bool operator==(const Square&) const = default;
+};
+
+class BoardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (GridSquare& square : Grid) square = GridSquare();
+    GameEngine::LayOutBoard();
+    SetSoundHandler([this](const std::string& path) { sounds.push_back(path); });
+  }
+
+  void TearDown() override {
+    SetSoundHandler(nullptr);
+    Characters.reset();
+    CharacterCount = 0;
+    for (GridSquare& square : Grid) square = GridSquare();
+  }
+
+  // Characters of the given lengths, all vertical, hidden and off the board.
+  void MakeCharacters(std::vector<int32_t> lengths) {
+    CharacterCount = static_cast<int32_t>(lengths.size());
+    Characters = std::make_unique<std::unique_ptr<Character>[]>(lengths.size());
+    for (size_t i = 0; i < lengths.size(); ++i) {
+      auto character = std::make_unique<Character>();
+      character->cellCount = lengths[i];
+      character->cells = std::make_unique<std::unique_ptr<CharacterCell>[]>(lengths[i]);
+      for (int32_t j = 0; j < lengths[i]; ++j) {
+        character->cells[j] = std::make_unique<CharacterCell>();
+      }
+      Characters[i] = std::move(character);
+    }
+  }
+
+  static std::vector<Square> CellsOf(int index) {
+    std::vector<Square> cells;
+    const Character& character = *Characters[index];
+    for (int32_t i = 0; i < character.cellCount; ++i) {
+      cells.push_back({character.cells[i]->column, character.cells[i]->row});
+    }
+    return cells;
+  }
+
+  static bool Shown(int index) {
+    const Character& character = *Characters[index];
+    for (int32_t i = 0; i < character.cellCount; ++i) {
+      if (!character.cells[i]->shown) return false;
+    }
+    return true;
+  }
+
+  static std::vector<Square> SquaresHeldBy(int index) {
+    std::vector<Square> held;
+    for (int32_t c = 0; c < BoardSize; ++c) {
+      for (int32_t r = 0; r < BoardSize; ++r) {
+        const GridSquare& square = Grid[c * BoardSize + r];
+        if (square.occupant == Characters[index].get() && square.occupied) held.push_back({c, r});
+      }
+    }
+    return held;
+  }
+
+  // Pixel at the middle of a board square, and of a panel button.
+  static int32_t SquareX(int32_t column) { return 17 + 43 * column + 20; }
+  static int32_t SquareY(int32_t row) { return 35 + 43 * row + 20; }
+  static constexpr int32_t kButtonX = 555;
+  static int32_t ButtonY(int32_t index) { return 280 + 40 * index; }
+
+  void Select(int32_t index) {
+    engine.OnLButtonDown(kButtonX, ButtonY(index));
+    engine.OnLButtonUp(kButtonX, ButtonY(index));
+  }
+  void PlaceAt(int32_t column, int32_t row) {
+    engine.OnMouseMove(SquareX(column), SquareY(row));
+    engine.OnLButtonUp(SquareX(column), SquareY(row));
+  }
+
+  GameEngine engine;
+  std::vector<std::string> sounds;
+};
+
+TEST_F(BoardTest, InitLaysOutTheSquaresColumnByColumn) {
+  EXPECT_EQ(Grid[0].x, 17);
+  EXPECT_EQ(Grid[0].y, 35);
+  EXPECT_EQ(Grid[9].x, 17);
+  EXPECT_EQ(Grid[9].y, 422);
+  EXPECT_EQ(Grid[10].x, 60);
+  EXPECT_EQ(Grid[10].y, 35);
+  EXPECT_EQ(Grid[99].x, 404);
+  EXPECT_EQ(Grid[99].y, 422);
+  for (const GridSquare& square : Grid) {
+    EXPECT_EQ(square.width, 41);
+    EXPECT_EQ(square.height, 41);
+    EXPECT_FALSE(square.occupied);
+  }
+}
+
+TEST_F(BoardTest, HitTestMapsPointsToButtonsSquaresOrNothing) {
+  MakeCharacters({2, 2});
+  struct Case {
+    int32_t x, y, kind, column, row;
+  };
+  const Case cases[] = {
+      {480, 260, HitButton, 0, 0}, {630, 300, HitButton, 0, 0}, {555, 301, HitButton, 0, 1},
+      {555, 340, HitButton, 0, 1}, {555, 341, HitNone, 0, 0},   {479, 280, HitNone, 0, 0},
+      {631, 280, HitNone, 0, 0},   {17, 35, HitSquare, 0, 0},   {58, 76, HitSquare, 0, 0},
+      {59, 50, HitNone, 0, 0},     {60, 50, HitSquare, 1, 0},   {100, 77, HitNone, 0, 0},
+      {100, 78, HitSquare, 1, 1},  {445, 463, HitSquare, 9, 9}, {446, 100, HitNone, 0, 0},
+      {16, 100, HitNone, 0, 0},    {100, 34, HitNone, 0, 0},    {100, 464, HitNone, 0, 0},
+  };
+  for (const Case& c : cases) {
+    BoardPosition position{-7, -7};
+    EXPECT_EQ(GameEngine::HitTest(c.x, c.y, position), c.kind) << c.x << "," << c.y;
+    if (c.kind == HitNone) {
+      EXPECT_EQ(position.column, -7);
+      EXPECT_EQ(position.row, -7);
+    } else {
+      EXPECT_EQ(position.column, c.column) << c.x << "," << c.y;
+      EXPECT_EQ(position.row, c.row) << c.x << "," << c.y;
+    }
+  }
+}
+
+TEST_F(BoardTest, NoButtonAnswersWithoutCharacters) {
+  BoardPosition position;
+  EXPECT_EQ(GameEngine::HitTest(555, 280, position), HitNone);
+}
+
+TEST_F(BoardTest, IsBlockedAtTheEdgesAndOnOccupiedSquares) {
+  Character standing;
+  Grid[3 * BoardSize + 3].SetOccupant(&standing);
+  struct Case {
+    int32_t column, row, length, orientation;
+    bool blocked;
+  };
+  const Case cases[] = {
+      {6, 0, 4, Horizontal, false}, {7, 0, 4, Horizontal, true}, {0, 6, 4, Vertical, false},
+      {0, 7, 4, Vertical, true},    {3, 0, 4, Vertical, true},   {0, 3, 4, Horizontal, true},
+      {3, 4, 4, Vertical, false},   {9, 9, 0, Vertical, false},  {5, 5, -2, Horizontal, false},
+      {0, 0, 11, Vertical, true},   {-1, 0, 11, Vertical, true}, {0, -1, 11, Vertical, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GameEngine::IsBlocked(c.column, c.row, c.length, c.orientation), c.blocked)
+        << c.column << "," << c.row << " length " << c.length << " orientation " << c.orientation;
+  }
+  Grid[3 * BoardSize + 3].SetOccupant(nullptr);
+  EXPECT_FALSE(Grid[3 * BoardSize + 3].occupied);
+  EXPECT_FALSE(GameEngine::IsBlocked(3, 0, 4, Vertical));
+}
+
+TEST_F(BoardTest, PressAndReleaseOnAButtonSelectsWithoutShowing) {
+  MakeCharacters({2, 3, 3});
+  engine.OnLButtonDown(kButtonX, ButtonY(2));
+  EXPECT_EQ(Characters[2]->pressed, 1);
+  EXPECT_EQ(engine.pressedButton, 2);
+  engine.OnLButtonUp(kButtonX, ButtonY(2));
+  EXPECT_EQ(engine.selectedCharacter, 2);
+  EXPECT_EQ(engine.pressedButton, -1);
+  EXPECT_EQ(Characters[2]->pressed, 0);
+  EXPECT_FALSE(Shown(2));
+}
+
+TEST_F(BoardTest, ReleaseOnAnotherButtonSelectsNothing) {
+  MakeCharacters({2, 3});
+  engine.OnLButtonDown(kButtonX, ButtonY(0));
+  engine.OnLButtonUp(kButtonX, ButtonY(1));
+  EXPECT_EQ(engine.selectedCharacter, -1);
+  EXPECT_EQ(engine.pressedButton, -1);
+  EXPECT_EQ(Characters[0]->pressed, 0);
+}
+
+TEST_F(BoardTest, PreviewFollowsThePointerAndStaysOnTheBoard) {
+  MakeCharacters({3});
+  Select(0);
+  engine.OnMouseMove(SquareX(4), SquareY(9));
+  EXPECT_EQ(CellsOf(0), (std::vector<Square>{{4, 7}, {4, 8}, {4, 9}}));
+  EXPECT_TRUE(Shown(0));
+  engine.OnMouseMove(SquareX(9), SquareY(9));
+  EXPECT_EQ(CellsOf(0), (std::vector<Square>{{9, 7}, {9, 8}, {9, 9}}));
+  // Off the board and on the line between squares the preview stays where it was.
+  engine.OnMouseMove(600, 100);
+  engine.OnMouseMove(59, 50);
+  EXPECT_EQ(CellsOf(0), (std::vector<Square>{{9, 7}, {9, 8}, {9, 9}}));
+  EXPECT_TRUE(Shown(0));
+  EXPECT_TRUE(SquaresHeldBy(0).empty());
+}
+
+TEST_F(BoardTest, RightReleaseTurnsTheSelectedCharacter) {
+  MakeCharacters({3});
+  Select(0);
+  engine.OnRButtonUp(SquareX(9), SquareY(2));
+  EXPECT_EQ(Characters[0]->orientation, Horizontal);
+  EXPECT_EQ(CellsOf(0), (std::vector<Square>{{7, 2}, {8, 2}, {9, 2}}));
+  engine.OnRButtonUp(SquareX(9), SquareY(2));
+  EXPECT_EQ(Characters[0]->orientation, Vertical);
+  EXPECT_EQ(CellsOf(0), (std::vector<Square>{{9, 2}, {9, 3}, {9, 4}}));
+  EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(BoardTest, PlacingOccupiesTheSquaresAndEndsTheSelection) {
+  MakeCharacters({3, 2});
+  Select(0);
+  PlaceAt(2, 5);
+  EXPECT_EQ(Characters[0]->placed, 1);
+  EXPECT_EQ(engine.selectedCharacter, -1);
+  EXPECT_EQ(SquaresHeldBy(0), (std::vector<Square>{{2, 5}, {2, 6}, {2, 7}}));
+  EXPECT_TRUE(Shown(0));
+  EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(BoardTest, ABlockedPlacementOnlySoundsTheWarning) {
+  MakeCharacters({3, 2});
+  Select(0);
+  PlaceAt(2, 5);
+  Select(1);
+  engine.OnRButtonUp(SquareX(1), SquareY(6));  // horizontal over (1,6) and (2,6)
+  engine.OnLButtonUp(SquareX(1), SquareY(6));
+  EXPECT_EQ(sounds, (std::vector<std::string>{"sounds/bleep14.wav"}));
+  EXPECT_EQ(engine.selectedCharacter, 1);
+  EXPECT_EQ(Characters[1]->placed, 0);
+  EXPECT_EQ(CellsOf(1), (std::vector<Square>{{1, 6}, {2, 6}}));
+  EXPECT_TRUE(SquaresHeldBy(1).empty());
+}
+
+TEST_F(BoardTest, SelectingAPlacedCharacterLiftsIt) {
+  MakeCharacters({3, 2});
+  Select(0);
+  engine.OnRButtonUp(SquareX(4), SquareY(4));
+  PlaceAt(4, 4);
+  ASSERT_EQ(SquaresHeldBy(0), (std::vector<Square>{{4, 4}, {5, 4}, {6, 4}}));
+  Select(0);
+  EXPECT_TRUE(SquaresHeldBy(0).empty());
+  EXPECT_FALSE(Shown(0));
+  EXPECT_EQ(Characters[0]->orientation, Vertical);
+  EXPECT_EQ(Characters[0]->placed, 0);
+  EXPECT_EQ(engine.selectedCharacter, 0);
+  // Another character can take the freed squares, and the lifted one can be placed again.
+  Select(1);
+  engine.OnRButtonUp(SquareX(4), SquareY(4));
+  PlaceAt(4, 4);
+  EXPECT_EQ(SquaresHeldBy(1), (std::vector<Square>{{4, 4}, {5, 4}}));
+  Select(0);
+  PlaceAt(6, 4);
+  EXPECT_EQ(SquaresHeldBy(0), (std::vector<Square>{{6, 4}, {6, 5}, {6, 6}}));
+  EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(BoardTest, SelectingAnotherCharacterHidesAnUnplacedPreview) {
+  MakeCharacters({3, 2});
+  Select(0);
+  engine.OnMouseMove(SquareX(1), SquareY(1));
+  ASSERT_TRUE(Shown(0));
+  Select(1);
+  EXPECT_FALSE(Shown(0));
+  EXPECT_EQ(engine.selectedCharacter, 1);
+}
+
+TEST_F(BoardTest, DraggingFromAButtonOntoTheBoardPlacesTheSelectedCharacter) {
+  MakeCharacters({3, 2});
+  Select(0);
+  engine.OnMouseMove(SquareX(0), SquareY(0));
+  engine.OnLButtonDown(kButtonX, ButtonY(1));
+  engine.OnLButtonUp(SquareX(0), SquareY(0));
+  EXPECT_EQ(Characters[1]->pressed, 0);
+  EXPECT_EQ(engine.pressedButton, -1);
+  EXPECT_EQ(Characters[0]->placed, 1);
+  EXPECT_EQ(engine.selectedCharacter, -1);
+}
+
+TEST_F(BoardTest, ReleasesWithNothingSelectedChangeNothing) {
+  MakeCharacters({3});
+  engine.OnLButtonUp(SquareX(3), SquareY(3));
+  engine.OnRButtonUp(SquareX(3), SquareY(3));
+  engine.OnMouseMove(SquareX(3), SquareY(3));
+  EXPECT_FALSE(Shown(0));
+  EXPECT_EQ(Characters[0]->orientation, Vertical);
+  for (const GridSquare& square : Grid) EXPECT_FALSE(square.occupied);
+}
+
+TEST_F(BoardTest, ACharacterWithoutCellsIsPlacedAtOnce) {
+  MakeCharacters({0});
+  Select(0);
+  engine.OnLButtonUp(SquareX(5), SquareY(5));
+  EXPECT_EQ(Characters[0]->placed, 1);
+  EXPECT_EQ(engine.selectedCharacter, -1);
+  for (const GridSquare& square : Grid) EXPECT_FALSE(square.occupied);
+}
+
+TEST_F(BoardTest, ACharacterLongerThanTheBoardNeverReachesOutsideIt) {
+  MakeCharacters({11});
+  Select(0);
+  engine.OnMouseMove(SquareX(5), SquareY(5));
+  engine.OnRButtonUp(SquareX(5), SquareY(5));
+  engine.OnLButtonUp(SquareX(5), SquareY(5));
+  EXPECT_EQ(sounds.size(), 1u);
+  EXPECT_EQ(Characters[0]->placed, 0);
+  for (const GridSquare& square : Grid) EXPECT_FALSE(square.occupied);
+}
+
+}  // namespace
