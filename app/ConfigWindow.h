@@ -28,6 +28,8 @@ class ConfigWindow {
   // Shows the window centred on the desktop and runs its own loop until the dialog has a
   // result; the window is gone from the screen when this returns.
   int32_t Run();
+  // The top-level window, for inspecting the layout.
+  GtkWidget* widget() const { return window_.get(); }
 
   // Dialog units to pixels at the base units of an 8-point dialog font (6 by 13 pixels),
   // rounded to nearest: 211 by 118 units are 317 by 192 pixels.
