@@ -1,4 +1,4 @@
-// The configuration dialog's logo as PNG bytes, made by tools/make-logo.py (do not edit).
+// The configuration dialog's logo as PNG bytes, made by tools/make-logo.py.
 #pragma once
 
 #include <cstdint>

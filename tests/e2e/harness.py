@@ -90,8 +90,8 @@ def wait_until(condition, timeout=DEFAULT_TIMEOUT, what="condition"):
 
 def screenshot():
     """The whole screen, taken with ImageMagick's import as a binary PPM."""
-    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], capture_output=True,
-                          timeout=10, check=True).stdout
+    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                          capture_output=True, timeout=10, check=True).stdout
     # Header: P6, width, height, maximum value, each after white space; then the pixels.
     fields, position = [], 2
     while len(fields) < 3:
