@@ -37,14 +37,13 @@ class SectionStream {
   bool AtEnd() const;
   bool Failed() const;
 
-
  private:
   // The next character after text-mode translation without taking it, or kEnd; Take then
   // takes exactly that character (two bytes for a CR LF).
   int Look();
   void Take(int c);
   // Moves the unread bytes to the front of the buffer and appends what the file holds next;
-  // false when nothing more arrived (end of file, a 0x1A seen, or a read error).
+  // false when nothing more arrived (no file open, its end, or a read error).
   bool Refill();
   bool AnyFlag() const;
 
@@ -52,7 +51,7 @@ class SectionStream {
   std::unique_ptr<unsigned char[]> buffer_;
   size_t position_ = 0;
   size_t length_ = 0;
-  // Nothing more comes from the file: none is open, or its end, a 0x1A or a read error was met.
+  // Nothing more comes from the file: none is open, or its end or a read error was met.
   bool drained_ = true;
   bool end_ = false;
   bool fail_ = false;

@@ -1,0 +1,204 @@
+// SectionStream: buffered POSIX reading of a content file with the format's text-mode rules.
+#include "content/SectionStream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned char kCarriageReturn = '\r';
+constexpr unsigned char kLineFeed = '\n';
+constexpr unsigned char kEndOfText = 0x1A;
+
+}  // namespace
+
+SectionStream::SectionStream() = default;
+
+SectionStream::~SectionStream() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+}
+
+void SectionStream::Open(const char* path) {
+  if (fd_ >= 0) {
+    Close();
+  }
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    fail_ = true;
+    return;
+  }
+  // A directory opens for reading on Linux but holds no text; it counts as unreadable.
+  struct stat status;
+  if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+    ::close(fd);
+    fail_ = true;
+    return;
+  }
+  fd_ = fd;
+  if (!buffer_) {
+    buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+  }
+  position_ = 0;
+  length_ = 0;
+  drained_ = false;
+  end_ = fail_ = bad_ = false;
+}
+
+bool SectionStream::IsOpen() const { return fd_ >= 0; }
+
+void SectionStream::Close() {
+  if (fd_ < 0) {
+    fail_ = true;
+    return;
+  }
+  const int result = ::close(fd_);
+  fd_ = -1;
+  buffer_.reset();
+  position_ = 0;
+  length_ = 0;
+  drained_ = true;
+  if (result != 0) {
+    fail_ = true;
+    return;
+  }
+  end_ = fail_ = bad_ = false;
+}
+
+void SectionStream::Rewind() {
+  end_ = fail_ = bad_ = false;
+  position_ = 0;
+  length_ = 0;
+  if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+    drained_ = true;
+    fail_ = true;
+    return;
+  }
+  drained_ = false;
+}
+
+int SectionStream::ReadChar() {
+  if (AnyFlag()) {
+    fail_ = true;
+    return kEnd;
+  }
+  const int c = Look();
+  if (c == kEnd) {
+    if (!bad_) {
+      end_ = true;
+    }
+    fail_ = true;
+    return kEnd;
+  }
+  Take(c);
+  return c;
+}
+
+int SectionStream::Peek() {
+  if (AnyFlag()) {
+    fail_ = true;
+    return kEnd;
+  }
+  return Look();
+}
+
+void SectionStream::ReadLine(char* line) {
+  // Takes characters up to the LF (left in the stream), the end of the file or a full line;
+  // a stream with a flag set takes nothing.
+  size_t count = 0;
+  while (!AnyFlag() && count < kLineLength) {
+    if (position_ == length_ && !Refill()) {
+      end_ = !bad_;
+      break;
+    }
+    // Copy the run of plain bytes at once; only LF, CR and 0x1A need a closer look.
+    const unsigned char* bytes = buffer_.get() + position_;
+    const size_t available = length_ - position_;
+    const size_t wanted = kLineLength - count < available ? kLineLength - count : available;
+    size_t run = 0;
+    while (run < wanted && bytes[run] != kLineFeed && bytes[run] != kCarriageReturn &&
+           bytes[run] != kEndOfText) {
+      ++run;
+    }
+    std::memcpy(line + count, bytes, run);
+    count += run;
+    position_ += run;
+    if (run == wanted) {
+      continue;
+    }
+    const int c = Look();
+    if (c == kLineFeed) {
+      break;
+    }
+    if (c == kEnd) {
+      end_ = !bad_;
+      break;
+    }
+    line[count++] = static_cast<char>(c);
+    Take(c);
+  }
+  line[count] = '\0';
+  // Throws away the character after the line: its LF, or the 1024th character of an over-long
+  // line. After the end of the file (or a read error) this sets the fail flag.
+  ReadChar();
+}
+
+bool SectionStream::AtEnd() const { return end_; }
+
+bool SectionStream::Failed() const { return fail_ || bad_; }
+
+int SectionStream::Look() {
+  if (position_ == length_ && !Refill()) {
+    return kEnd;
+  }
+  const unsigned char c = buffer_[position_];
+  // A 0x1A is never taken, so every later look meets it again as the end of the file.
+  if (c == kEndOfText) {
+    return kEnd;
+  }
+  if (c == kCarriageReturn) {
+    if (position_ + 1 == length_) {
+      Refill();
+    }
+    if (position_ + 1 < length_ && buffer_[position_ + 1] == kLineFeed) {
+      return kLineFeed;
+    }
+  }
+  return c;
+}
+
+void SectionStream::Take(int c) {
+  position_ += (c == kLineFeed && buffer_[position_] == kCarriageReturn) ? 2 : 1;
+}
+
+bool SectionStream::Refill() {
+  if (drained_) {
+    return false;
+  }
+  const size_t kept = length_ - position_;
+  std::memmove(buffer_.get(), buffer_.get() + position_, kept);
+  position_ = 0;
+  length_ = kept;
+  for (;;) {
+    const ssize_t got = ::read(fd_, buffer_.get() + length_, kBufferSize - length_);
+    if (got > 0) {
+      length_ += static_cast<size_t>(got);
+      return true;
+    }
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0) {
+      bad_ = true;
+    }
+    drained_ = true;
+    return false;
+  }
+}
+
+bool SectionStream::AnyFlag() const { return end_ || fail_ || bad_; }
