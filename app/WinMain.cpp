@@ -1,6 +1,7 @@
 // WinMain: start-up in its fixed order, then the frame loop, then shutdown.
 #include "app/WinMain.h"
 
+#include "app/ConfigWindow.h"
 #include "app/Errors.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
@@ -37,6 +38,7 @@ bool ReadCharacters(DefinitionFile& definition, int32_t count) {
 }  // namespace
 
 int32_t WinMain() {
+  if (ShowConfigDialog() == ConfigQuit) return 0;
   Display = std::make_unique<DisplayDevice>();
   // The engine comes before the definition: constructing it clears the background.
   Engine = std::make_unique<GameEngine>();
