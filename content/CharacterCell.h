@@ -6,8 +6,8 @@
 // PACKAGE= lines. Load returns 0, or -21 (no file), -22 (still picture failed), -23 (section
 // number outside its packages), -24 (a count that its sections do not match, or above
 // kMaxPackages), or a package's own negative result.
-// A repeated ... PACKAGES= line replaces the array of that kind: the packages of the old array
-// are deleted, and a count at or below 0 leaves no array at all.
+// A repeated IDLE, DIE or ATTACK PACKAGES= line replaces that kind's array: the packages of
+// the old array are deleted, and a count at or below 0 leaves no array at all.
 #pragma once
 
 #include <cstdint>

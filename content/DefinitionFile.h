@@ -1,6 +1,11 @@
 // DefinitionFile: the game definition, the root of all content. ReadHeader reads the game's
 // name, description, character count and background; ReadCharacter then builds one fully
 // loaded Character per CHARACTER section, rescanning the same open file each time.
+//
+// The file holds HEADER sections (NAME=, DESCRIPTION=, CHARACTERS=, BACKGROUND=) and one
+// CHARACTER n section per character (Button_Up=, Button_Down=, Package=). The first NAME=,
+// DESCRIPTION= and BACKGROUND= count, the last CHARACTERS= wins, and only the first Package=
+// line of a CHARACTER section is loaded: later ones are ignored.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +15,14 @@
 
 class Character;
 
-// What the header of a game definition says; the texts belong to the caller.
+// What the header of a game definition says. The record owns its two texts: they go with it,
+// or when ReadHeader fills it again.
 struct DefinitionHeader {
+  DefinitionHeader() = default;
+  ~DefinitionHeader();
+  DefinitionHeader(const DefinitionHeader&) = delete;
+  DefinitionHeader& operator=(const DefinitionHeader&) = delete;
+
   char* name = nullptr;
   char* description = nullptr;
   int32_t characterCount = 0;

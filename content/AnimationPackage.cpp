@@ -1,0 +1,9 @@
+// AnimationPackage: loading shows the package's path; nothing reads the file.
+#include "content/AnimationPackage.h"
+
+#include "platform/MessageBox.h"
+
+int32_t AnimationPackage::Load(const char* path) {
+  ShowMessageBox(path);
+  return 0;
+}

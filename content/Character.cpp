@@ -1,0 +1,124 @@
+// Character: button pictures, reading the character package, and placing and drawing cells.
+#include "content/Character.h"
+
+#include "app/Registry.h"
+#include "content/CharacterCell.h"
+#include "content/SectionScanner.h"
+#include "display/DisplayDevice.h"
+
+namespace {
+
+// Section literals of a character package, in the order they are tested.
+enum Section : size_t { kHeader, kCell };
+
+constexpr int32_t kBadCell = -1;
+constexpr int32_t kNoFile = -11;
+constexpr int32_t kCountMismatch = -12;
+
+// Replaces an owned button picture with the one at `path` (null when it fails to load).
+Surface* ReplacePicture(Surface*& surface, const char* path) {
+  if (surface) Display->ReleaseSurface(surface);
+  surface = Display ? Display->LoadBitmap(0, path) : nullptr;
+  return surface;
+}
+
+}  // namespace
+
+Character::Character() = default;
+
+Character::~Character() {
+  ReleaseCells();
+  if (buttonUpSurface) Display->ReleaseSurface(buttonUpSurface);
+  if (buttonDownSurface) Display->ReleaseSurface(buttonDownSurface);
+  if (stream_.IsOpen()) stream_.Close();
+}
+
+Surface* Character::SetButtonUp(const char* path) { return ReplacePicture(buttonUpSurface, path); }
+
+Surface* Character::SetButtonDown(const char* path) {
+  return ReplacePicture(buttonDownSurface, path);
+}
+
+int32_t Character::LoadPackage(const char* path) {
+  if (stream_.IsOpen()) stream_.Close();
+  stream_.Open(path);
+  if (!stream_.IsOpen()) return kNoFile;
+
+  int32_t loadedPackages = 0;
+  SectionScanner scanner(stream_);
+
+  // CELLS=: the first one sets the count and makes the cells; later ones change nothing.
+  const auto onHeaderLine = [this](size_t key, const char* value) -> int {
+    if (key != 0 || cellsDeclared_) return 0;
+    const int32_t count = SectionScanner::ReadNumber(value);
+    if (count > kMaxCells) {
+      stream_.Close();
+      return kCountMismatch;
+    }
+    cellsDeclared_ = true;
+    cellCount = count;
+    if (count > 0) {
+      cells = std::make_unique<std::unique_ptr<CharacterCell>[]>(count);
+      for (int32_t i = 0; i < count; ++i) cells[i] = std::make_unique<CharacterCell>();
+    }
+    return 0;
+  };
+
+  // A CELL section: each PACKAGE= line loads the cell's package; a failure ends the cells.
+  const auto onCellSection = [&](const char* rest) -> int {
+    const int32_t index = SectionScanner::ReadNumber(rest);
+    if (!cells || index < 0 || index >= cellCount) {
+      stream_.Close();
+      return kBadCell;
+    }
+    return scanner.Body({"PACKAGE="}, [&](size_t key, const char* value) -> int {
+      if (key != 0) return 0;
+      const int32_t result = cells[index]->Load(value);
+      if (result < 0) {
+        ReleaseCells();
+        stream_.Close();
+        return result;
+      }
+      ++loadedPackages;
+      return 0;
+    });
+  };
+
+  const int result = scanner.Scan({"HEADER", "CELL"}, [&](size_t literal, const char* rest) -> int {
+    if (literal == kHeader) return scanner.Body({"CELLS="}, onHeaderLine);
+    return onCellSection(rest);
+  });
+  if (result != 0) return result;
+
+  stream_.Close();
+  return loadedPackages == cellCount ? 0 : kCountMismatch;
+}
+
+void Character::SetPosition(int32_t column, int32_t row) {
+  if (!cells) return;
+  for (int32_t i = 0; i < cellCount; ++i) {
+    if (!cells[i]) continue;
+    cells[i]->column = orientation == Horizontal ? column + i : column;
+    cells[i]->row = orientation == Horizontal ? row : row + i;
+  }
+}
+
+void Character::SetShown(uint8_t flag) {
+  if (!cells) return;
+  for (int32_t i = 0; i < cellCount; ++i) {
+    if (cells[i]) cells[i]->shown = flag;
+  }
+}
+
+void Character::Draw() {
+  if (!cells) return;
+  for (int32_t i = 0; i < cellCount; ++i) {
+    if (cells[i]) cells[i]->Draw();
+  }
+}
+
+void Character::ReleaseCells() {
+  if (!cells) return;
+  for (int32_t i = 0; i < cellCount; ++i) cells[i].reset();
+  cells.reset();
+}

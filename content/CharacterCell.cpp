@@ -1,0 +1,150 @@
+// CharacterCell: reading a cell package, giving back its picture and packages, drawing it.
+#include "content/CharacterCell.h"
+
+#include "app/Registry.h"
+#include "board/GridSquare.h"
+#include "content/AnimationPackage.h"
+#include "content/SectionScanner.h"
+#include "display/DisplayDevice.h"
+
+namespace {
+
+using PackageArray = std::unique_ptr<std::unique_ptr<AnimationPackage>[]>;
+
+// Section literals and HEADER keys of a cell package, in the order they are tested.
+enum Section : size_t { kHeader, kAttack, kDie, kIdle };
+enum HeaderKey : size_t { kIdlePackages, kDiePackages, kAttackPackages, kStill };
+
+constexpr int32_t kNoFile = -21;
+constexpr int32_t kNoStill = -22;
+constexpr int32_t kBadSection = -23;
+constexpr int32_t kCountMismatch = -24;
+
+// Sets a kind's count from a PACKAGES= value and gives it a fresh array of new packages;
+// kCountMismatch when the count is above the ceiling, which leaves the kind as it was.
+int32_t DeclarePackages(const char* value, int32_t& count, PackageArray& packages) {
+  const int32_t declared = SectionScanner::ReadNumber(value);
+  if (declared > CharacterCell::kMaxPackages) return kCountMismatch;
+  count = declared;
+  packages.reset();
+  if (declared > 0) {
+    packages = std::make_unique<std::unique_ptr<AnimationPackage>[]>(declared);
+    for (int32_t i = 0; i < declared; ++i) packages[i] = std::make_unique<AnimationPackage>();
+  }
+  return 0;
+}
+
+// STILL=: loads the picture unless the cell has one already, then keys it with pure green
+// and takes its size; kNoStill when the picture fails to load.
+int32_t LoadStill(CharacterCell& cell, const char* path) {
+  if (!cell.stillSurface) {
+    cell.stillSurface = Display ? Display->LoadBitmap(0, path) : nullptr;
+    if (!cell.stillSurface) return kNoStill;
+  }
+  Display->SetColorKeyMode(KeyGreen);
+  Display->ApplyColorKey(cell.stillSurface);
+  const SurfaceRect size = DisplayDevice::GetSurfaceSize(cell.stillSurface);
+  cell.width = size.right;
+  cell.height = size.bottom;
+  return 0;
+}
+
+}  // namespace
+
+CharacterCell::CharacterCell() = default;
+
+CharacterCell::~CharacterCell() {
+  Free();
+  if (stream_.IsOpen()) stream_.Close();
+}
+
+int32_t CharacterCell::Load(const char* path) {
+  if (stream_.IsOpen()) stream_.Close();
+  stream_.Open(path);
+  if (!stream_.IsOpen()) return kNoFile;
+
+  int32_t attackSections = 0;
+  int32_t dieSections = 0;
+  int32_t idleSections = 0;
+  SectionScanner scanner(stream_);
+
+  // A HEADER line: a count of one kind of package, or the still picture.
+  const auto onHeaderLine = [this](size_t key, const char* value) -> int {
+    switch (key) {
+      case kIdlePackages:
+        return DeclarePackages(value, idleCount, idlePackages);
+      case kDiePackages:
+        return DeclarePackages(value, dieCount, diePackages);
+      case kAttackPackages:
+        return DeclarePackages(value, attackCount, attackPackages);
+      case kStill:
+        return LoadStill(*this, value);
+      default:
+        return 0;
+    }
+  };
+
+  // A numbered section: its PACKAGE= lines load the package it names, and it counts once.
+  const auto onPackageSection = [this, &scanner](const char* rest, int32_t count,
+                                                 PackageArray& packages, int32_t& sections) -> int {
+    const int32_t index = SectionScanner::ReadNumber(rest);
+    if (index < 0 || index >= count || !packages) return kBadSection;
+    const int result = scanner.Body({"PACKAGE="}, [&](size_t key, const char* value) -> int {
+      if (key != 0 || !packages[index]) return 0;
+      const int32_t loaded = packages[index]->Load(value);
+      if (loaded < 0) {
+        Free();
+        return loaded;
+      }
+      return 0;
+    });
+    if (result != 0) return result;
+    ++sections;
+    return 0;
+  };
+
+  const int result = scanner.Scan(
+      {"HEADER", "ATTACK", "DIE", "IDLE"}, [&](size_t literal, const char* rest) -> int {
+        switch (literal) {
+          case kHeader:
+            return scanner.Body({"IDLE PACKAGES=", "DIE PACKAGES=", "ATTACK PACKAGES=", "STILL="},
+                                onHeaderLine);
+          case kAttack:
+            return onPackageSection(rest, attackCount, attackPackages, attackSections);
+          case kDie:
+            return onPackageSection(rest, dieCount, diePackages, dieSections);
+          case kIdle:
+            return onPackageSection(rest, idleCount, idlePackages, idleSections);
+          default:
+            return 0;
+        }
+      });
+  if (result != 0) return result;
+
+  stream_.Close();
+  if (attackCount != attackSections || idleCount != idleSections || dieCount != dieSections) {
+    return kCountMismatch;
+  }
+  return 0;
+}
+
+void CharacterCell::Free() {
+  attackPackages.reset();
+  diePackages.reset();
+  idlePackages.reset();
+  if (stillSurface) {
+    Display->ReleaseSurface(stillSurface);
+    stillSurface = nullptr;
+  }
+}
+
+void CharacterCell::Draw() {
+  if (!shown || !stillSurface || !Display) return;
+  // A cell off the board has no square to stand on.
+  if (!OnBoard(column, row)) return;
+  const GridSquare& square = Grid[column * BoardSize + row];
+  const int32_t left = square.x + xOffset;
+  const int32_t top = square.y + yOffset;
+  Display->Blit(SurfaceRect{left, top, left + width, top + height}, stillSurface,
+                SurfaceRect{0, 0, width, height}, BlitWait | BlitKeySource);
+}
