@@ -42,6 +42,16 @@ bool InitVideo() {
   // Present through the shared-memory window surface: the cheapest path on X11.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // Without a display SDL falls back to a driver that shows nothing; a game nobody can see is
+  // a failure, unless that driver was asked for (as tests do).
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  const bool invisible =
+      driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+  if (invisible && !(asked && SDL_strcasecmp(asked, driver) == 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
   videoUp = true;
   return true;
 }
