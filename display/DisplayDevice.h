@@ -5,10 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "display/Surface.h"
 #include "platform/Window.h"
-
-class Surface;
 
 // Option flags of Init.
 constexpr uint32_t FullScreenFlag = 2;
@@ -61,6 +61,46 @@ class DisplayDevice {
   void Blit(const SurfaceRect& destination, Surface* source, const SurfaceRect& sourceRect,
             uint32_t flags);
 
+  // Live surfaces made through the device: its own buffers and the bitmaps. Each release
+  // takes one off, the hold on the video system included, so a complete release leaves -1.
   int32_t surfaceCount = 0;
-  // ... the rest is the implementer's.
+  // 1 between a successful Init and the next Release.
+  int32_t ready = 0;
+
+  // Where a play screen of playWidth x playHeight is shown on a screen of screenWidth x
+  // screenHeight: as large as fits with its aspect kept, centred, black bars around it.
+  static SurfaceRect FitPlayScreen(int32_t screenWidth, int32_t screenHeight, int32_t playWidth,
+                                   int32_t playHeight);
+
+  // Test seam: the creation step of Init that fails as if the system had refused it.
+  enum class InitStep { None, Video, CooperativeLevel, DisplayMode, PrimarySurface, BackBuffer };
+  InitStep failingStep = InitStep::None;
+
+ private:
+  int32_t Fail(int32_t code);
+  bool Refused(InitStep step) const { return failingStep == step; }
+  bool EnterFullScreen(uint32_t width, uint32_t height, uint32_t refreshRate);
+  void LeaveFullScreen();
+  SurfaceRect PlacePlayScreen(int32_t screenWidth, int32_t screenHeight);
+  void ShowFullScreen(const Surface& frame);
+  bool OwnBuffer(const Surface* surface) const;
+
+  // The video system, held from Init until a complete Release, and the window drawn into.
+  bool videoHeld_ = false;
+  WindowHandle window_ = nullptr;
+  bool fullScreen_ = false;
+  // The primary surface is the window's own surface, fetched anew for every frame because
+  // SDL replaces it when the window changes size; this says whether there is one.
+  bool primarySurface_ = false;
+  // Full screen: the flip chain. frontBuffer_ is shown and belongs to the primary surface;
+  // backBuffer_ is drawn into; Present swaps them.
+  std::unique_ptr<Surface> frontBuffer_;
+  std::unique_ptr<Surface> backBuffer_;
+  // Full screen: the shown frame in the screen's format, the source of the scaled picture.
+  std::unique_ptr<Surface> screenFormatFrame_;
+  // Windowed: the back buffer, of the window's client size.
+  std::unique_ptr<Surface> windowedBackBuffer_;
+  // SDL pixel format of the buffers and bitmaps, chosen by the colour depth at Init.
+  uint32_t pixelFormat_ = 0;
+  uint32_t colorKey_ = 0;
 };

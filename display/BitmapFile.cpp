@@ -1,0 +1,249 @@
+// BitmapFile: header checks and decoding of Windows .bmp files.
+#include "display/BitmapFile.h"
+
+#include <SDL.h>
+
+#include <bit>
+#include <cstring>
+#include <fstream>
+#include <utility>
+
+namespace {
+
+constexpr size_t kFileHeaderSize = 14;
+constexpr uint32_t kCoreHeaderSize = 12;
+constexpr uint32_t kInfoHeaderSize = 40;
+// OS/2 2.x header: its compression 3 is Huffman coding and 4 is RLE24, neither of which the
+// decoders read.
+constexpr uint32_t kOs2HeaderSize = 64;
+// File offsets of the info header's fields, and of the channel masks, which follow a 40-byte
+// header and are part of the longer ones.
+constexpr size_t kMasksOffset = kFileHeaderSize + kInfoHeaderSize;
+
+constexpr uint32_t kRgb = 0;
+constexpr uint32_t kRle8 = 1;
+constexpr uint32_t kRle4 = 2;
+constexpr uint32_t kBitfields = 3;
+
+// The largest file that can hold a picture of the largest allowed size with the longest
+// headers, masks and palette; anything longer is not read at all.
+constexpr std::streamoff kMaxFileBytes =
+    int64_t{BitmapFile::kMaxSide} * BitmapFile::kMaxSide * 4 + 2 * 1024 * 1024;
+
+bool HeaderSizeKnown(uint32_t size) {
+  switch (size) {
+    case kCoreHeaderSize:
+    case kInfoHeaderSize:
+    case 52:  // with RGB masks
+    case 56:  // with RGBA masks
+    case kOs2HeaderSize:
+    case 108:  // version 4
+    case 124:  // version 5
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A channel mask is usable when it is one unbroken run of set bits.
+bool Contiguous(uint32_t mask) {
+  if (mask == 0) return false;
+  const uint32_t run = mask >> std::countr_zero(mask);
+  return (run & (run + 1)) == 0;
+}
+
+// Values 0 .. 2^bits - 1 of a channel, scaled to 0 .. 255 and rounded.
+std::vector<uint8_t> ScaleTable(int bits) {
+  const uint32_t most = (1u << bits) - 1;
+  std::vector<uint8_t> table(most + 1);
+  for (uint32_t value = 0; value <= most; ++value) {
+    table[value] = static_cast<uint8_t>((uint64_t{value} * 255 + most / 2) / most);
+  }
+  return table;
+}
+
+// True when every pixel of an 8-bit palette picture names a colour of its palette.
+bool IndexesInPalette(const SDL_Surface& picture) {
+  if (picture.format->BitsPerPixel != 8) return false;
+  const int colors = picture.format->palette->ncolors;
+  for (int y = 0; y < picture.h; ++y) {
+    const auto* row = static_cast<const uint8_t*>(picture.pixels) + ptrdiff_t{y} * picture.pitch;
+    for (int x = 0; x < picture.w; ++x) {
+      if (row[x] >= colors) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool BitmapFile::Read(const char* path) {
+  if (!path) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0 || size > kMaxFileBytes) return false;
+  in.seekg(0, std::ios::beg);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
+  return Parse(std::move(bytes));
+}
+
+bool BitmapFile::Parse(std::vector<uint8_t> bytes) {
+  bytes_ = std::move(bytes);
+  if (bytes_.size() <= static_cast<size_t>(kMaxFileBytes) && CheckHeaders()) return true;
+  bytes_.clear();
+  width_ = height_ = 0;
+  return false;
+}
+
+uint32_t BitmapFile::Read16(size_t offset) const {
+  return static_cast<uint32_t>(bytes_[offset]) | static_cast<uint32_t>(bytes_[offset + 1]) << 8;
+}
+
+uint32_t BitmapFile::Read32(size_t offset) const {
+  return Read16(offset) | Read16(offset + 2) << 16;
+}
+
+bool BitmapFile::CheckHeaders() {
+  const size_t size = bytes_.size();
+  if (size < kFileHeaderSize + 4 || bytes_[0] != 'B' || bytes_[1] != 'M') return false;
+  const uint32_t headerSize = Read32(kFileHeaderSize);
+  if (!HeaderSizeKnown(headerSize) || size < kFileHeaderSize + headerSize) return false;
+  const bool core = headerSize == kCoreHeaderSize;
+
+  int64_t width = 0, height = 0;
+  uint32_t planes = 0, compression = kRgb, colorsUsed = 0;
+  if (core) {
+    width = Read16(18);
+    height = Read16(20);
+    planes = Read16(22);
+    bitCount_ = Read16(24);
+  } else {
+    width = static_cast<int32_t>(Read32(18));
+    height = static_cast<int32_t>(Read32(22));
+    planes = Read16(26);
+    bitCount_ = Read16(28);
+    compression = Read32(30);
+    colorsUsed = Read32(46);
+  }
+  topDown_ = height < 0;
+  if (topDown_) height = -height;
+  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide || planes != 1) {
+    return false;
+  }
+
+  // A core header knows only 1, 4, 8 and 24 bits.
+  switch (bitCount_) {
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+      break;
+    case 2:
+    case 16:
+    case 32:
+      if (core) return false;
+      break;
+    default:
+      return false;
+  }
+  // Run-length encoded pictures are always stored bottom-up.
+  switch (compression) {
+    case kRgb:
+      break;
+    case kRle8:
+      if (bitCount_ != 8 || topDown_) return false;
+      break;
+    case kRle4:
+      if (bitCount_ != 4 || topDown_) return false;
+      break;
+    case kBitfields:
+      if (headerSize == kOs2HeaderSize || (bitCount_ != 16 && bitCount_ != 32)) return false;
+      break;
+    default:
+      return false;
+  }
+
+  size_t dataStart = kFileHeaderSize + headerSize;
+  if (bitCount_ == 16 || bitCount_ == 32) {
+    if (compression == kBitfields) {
+      if (headerSize == kInfoHeaderSize) dataStart += 12;
+      if (size < kMasksOffset + 12) return false;
+      for (int channel = 0; channel < 3; ++channel) {
+        masks_[channel] = Read32(kMasksOffset + 4 * static_cast<size_t>(channel));
+      }
+    } else if (bitCount_ == 16) {
+      masks_[0] = 0x7C00, masks_[1] = 0x03E0, masks_[2] = 0x001F;
+    } else {
+      masks_[0] = 0xFF0000, masks_[1] = 0x00FF00, masks_[2] = 0x0000FF;
+    }
+    if (!CheckMasks()) return false;
+  }
+  if (bitCount_ <= 8) {
+    const uint64_t most = uint64_t{1} << bitCount_;
+    if (colorsUsed > most) return false;
+    const uint64_t entries = colorsUsed ? colorsUsed : most;
+    if (dataStart + entries * (core ? 3 : 4) > size) return false;
+  }
+
+  pixelOffset_ = Read32(10);
+  if (pixelOffset_ < dataStart || pixelOffset_ >= size) return false;
+  stride_ = static_cast<size_t>((width * bitCount_ + 31) / 32 * 4);
+  const bool encoded = compression == kRle8 || compression == kRle4;
+  if (!encoded && stride_ * static_cast<size_t>(height) > size - pixelOffset_) return false;
+
+  width_ = static_cast<int32_t>(width);
+  height_ = static_cast<int32_t>(height);
+  return true;
+}
+
+bool BitmapFile::CheckMasks() const {
+  const uint64_t limit = (uint64_t{1} << bitCount_) - 1;
+  for (uint32_t mask : masks_) {
+    if (!Contiguous(mask) || mask > limit) return false;
+  }
+  return (masks_[0] & masks_[1]) == 0 && (masks_[0] & masks_[2]) == 0 &&
+         (masks_[1] & masks_[2]) == 0;
+}
+
+SdlSurfacePtr BitmapFile::Decode() const {
+  if (bytes_.empty()) return nullptr;
+  if (bitCount_ == 16 || bitCount_ == 32) return UnpackDirectColor();
+  SdlSurfacePtr picture(
+      SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes_.data(), static_cast<int>(bytes_.size())), SDL_TRUE));
+  if (!picture || picture->w != width_ || picture->h != height_) return nullptr;
+  if (picture->format->palette && !IndexesInPalette(*picture)) return nullptr;
+  return picture;
+}
+
+SdlSurfacePtr BitmapFile::UnpackDirectColor() const {
+  SdlSurfacePtr picture(
+      SDL_CreateRGBSurfaceWithFormat(0, width_, height_, 32, SDL_PIXELFORMAT_RGB888));
+  if (!picture) return nullptr;
+  // Channels wider than 16 bits keep their top 16 bits, far more than the 8 they become.
+  int shifts[3];
+  std::vector<uint8_t> tables[3];
+  for (int channel = 0; channel < 3; ++channel) {
+    const int bits = std::popcount(masks_[channel]);
+    shifts[channel] = std::countr_zero(masks_[channel]) + (bits > 16 ? bits - 16 : 0);
+    tables[channel] = ScaleTable(bits > 16 ? 16 : bits);
+  }
+  const size_t bytesPerPixel = bitCount_ / 8;
+  for (int32_t y = 0; y < height_; ++y) {
+    const size_t row = pixelOffset_ + stride_ * static_cast<size_t>(topDown_ ? y : height_ - 1 - y);
+    auto* out = static_cast<uint8_t*>(picture->pixels) + ptrdiff_t{y} * picture->pitch;
+    for (int32_t x = 0; x < width_; ++x) {
+      const size_t at = row + bytesPerPixel * static_cast<size_t>(x);
+      const uint32_t value = bytesPerPixel == 2 ? Read16(at) : Read32(at);
+      uint32_t rgb = 0;
+      for (int channel = 0; channel < 3; ++channel) {
+        const std::vector<uint8_t>& table = tables[channel];
+        rgb = rgb << 8 | table[(value >> shifts[channel]) & (table.size() - 1)];
+      }
+      std::memcpy(out + 4 * static_cast<size_t>(x), &rgb, sizeof rgb);
+    }
+  }
+  return picture;
+}

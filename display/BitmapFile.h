@@ -1,0 +1,44 @@
+// BitmapFile: a Windows .bmp file read into memory, its headers checked against its length
+// before anything is allocated for the picture, and its picture decoded.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "display/Surface.h"
+
+class BitmapFile {
+ public:
+  // Pictures wider or taller than this are refused as absurd.
+  static constexpr int32_t kMaxSide = 16384;
+
+  // Reading: false for a missing, unreadable, truncated or invalid file. Parse does the checks
+  // on bytes already in memory.
+  bool Read(const char* path);
+  bool Parse(std::vector<uint8_t> bytes);
+
+  // The size the headers give, once read.
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+
+  // The picture in a format of its own: SDL's reader takes palette, RLE and 24-bit pictures;
+  // 16- and 32-bit pictures, whose channel masks SDL takes only when they match one of its
+  // formats, are unpacked here into 8 bits a channel. Null when the picture cannot be decoded.
+  SdlSurfacePtr Decode() const;
+
+ private:
+  bool CheckHeaders();
+  bool CheckMasks() const;
+  SdlSurfacePtr UnpackDirectColor() const;
+  uint32_t Read16(size_t offset) const;
+  uint32_t Read32(size_t offset) const;
+
+  std::vector<uint8_t> bytes_;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  bool topDown_ = false;
+  uint32_t bitCount_ = 0;
+  size_t pixelOffset_ = 0;
+  size_t stride_ = 0;
+  uint32_t masks_[3] = {};
+};

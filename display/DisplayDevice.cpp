@@ -1,0 +1,387 @@
+// DisplayDevice: the play screen on SDL. Frames are composed in memory in the chosen pixel
+// format and copied to the window's own surface, which SDL shows through shared memory on X11:
+// measured cheaper than a renderer with a streaming texture, and never tied to vsync.
+#include "display/DisplayDevice.h"
+
+#include <SDL.h>
+
+#include <climits>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "app/Errors.h"
+#include "display/BitmapFile.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// 16 bits are 5-6-5, 24 bits packed B, G, R bytes, 32 bits X-8-8-8.
+uint32_t FormatForDepth(uint32_t bitsPerPixel) {
+  switch (bitsPerPixel) {
+    case 16:
+      return SDL_PIXELFORMAT_RGB565;
+    case 24:
+      return SDL_PIXELFORMAT_BGR24;
+    case 32:
+      return SDL_PIXELFORMAT_RGB888;
+    default:
+      return SDL_PIXELFORMAT_UNKNOWN;
+  }
+}
+
+// A surface of the given size and format, cleared to black; null if SDL refuses it.
+std::unique_ptr<Surface> NewBuffer(int64_t width, int64_t height, uint32_t format) {
+  if (width > INT_MAX || height > INT_MAX) return nullptr;
+  SdlSurfacePtr pixels(SDL_CreateRGBSurfaceWithFormat(
+      0, static_cast<int>(width), static_cast<int>(height), SDL_BITSPERPIXEL(format), format));
+  if (!pixels) return nullptr;
+  SDL_FillRect(pixels.get(), nullptr, SDL_MapRGB(pixels->format, 0, 0, 0));
+  return std::make_unique<Surface>(std::move(pixels));
+}
+
+bool Inside(const SurfaceRect& rect, const Surface& surface) {
+  return rect.left >= 0 && rect.top >= 0 && rect.right <= surface.Width() &&
+         rect.bottom <= surface.Height();
+}
+
+SDL_Rect ToSdl(const SurfaceRect& rect) {
+  return SDL_Rect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Nearest-neighbour scaling of `from` into `area` of `to`, both of one format. Window pixel x
+// shows source pixel x * from.w / area.w, the same rule by which the window maps the pointer
+// back to the play screen, so a click lands on the pixel it is seen on.
+template <int Bytes>
+void StretchRows(const SDL_Surface& from, SDL_Surface& to, const SDL_Rect& area) {
+  std::vector<int> columns(static_cast<size_t>(area.w));
+  for (int x = 0; x < area.w; ++x) {
+    columns[static_cast<size_t>(x)] = static_cast<int>(int64_t{x} * from.w / area.w) * Bytes;
+  }
+  const size_t rowBytes = static_cast<size_t>(area.w) * Bytes;
+  int previousRow = -1;
+  for (int y = 0; y < area.h; ++y) {
+    auto* out = static_cast<uint8_t*>(to.pixels) + ptrdiff_t{area.y + y} * to.pitch +
+                ptrdiff_t{area.x} * Bytes;
+    const int row = static_cast<int>(int64_t{y} * from.h / area.h);
+    if (row == previousRow) {
+      std::memcpy(out, out - to.pitch, rowBytes);
+      continue;
+    }
+    previousRow = row;
+    const auto* in = static_cast<const uint8_t*>(from.pixels) + ptrdiff_t{row} * from.pitch;
+    for (size_t x = 0; x < columns.size(); ++x) {
+      std::memcpy(out + x * Bytes, in + columns[x], Bytes);
+    }
+  }
+}
+
+void Stretch(const SDL_Surface& from, SDL_Surface& to, const SDL_Rect& area) {
+  switch (to.format->BytesPerPixel) {
+    case 1:
+      return StretchRows<1>(from, to, area);
+    case 2:
+      return StretchRows<2>(from, to, area);
+    case 3:
+      return StretchRows<3>(from, to, area);
+    default:
+      return StretchRows<4>(from, to, area);
+  }
+}
+
+// Blackens the screen around `area`.
+void FillBars(SDL_Surface& screen, const SDL_Rect& area) {
+  const Uint32 black = SDL_MapRGB(screen.format, 0, 0, 0);
+  const SDL_Rect bars[] = {
+      {0, 0, screen.w, area.y},
+      {0, area.y + area.h, screen.w, screen.h - area.y - area.h},
+      {0, area.y, area.x, area.h},
+      {area.x + area.w, area.y, screen.w - area.x - area.w, area.h},
+  };
+  for (const SDL_Rect& bar : bars) {
+    if (bar.w > 0 && bar.h > 0) SDL_FillRect(&screen, &bar, black);
+  }
+}
+
+}  // namespace
+
+DisplayDevice::DisplayDevice() = default;
+
+DisplayDevice::~DisplayDevice() { Release(); }
+
+int32_t DisplayDevice::Init(uint32_t flags, WindowHandle window, uint32_t width, uint32_t height,
+                            uint32_t bitsPerPixel, uint32_t refreshRate) {
+  Release();
+  const bool fullScreen = (flags & FullScreenFlag) != 0;
+  if ((flags & AlphaFlag) && !fullScreen) {
+    LastError = ErrorAlphaWindowed;
+    return 0;
+  }
+  if (flags & AlphaFlag) ShowMessageBox("3DAlpha is on", "DEBUG");
+
+  // The video system stands for the device object; one hold suffices.
+  if (!videoHeld_) {
+    if (Refused(InitStep::Video) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      return Fail(ErrorCreateDisplay);
+    }
+    videoHeld_ = true;
+  }
+
+  // Cooperative level: the window must exist on a display; windowed use gives up full screen.
+  if (Refused(InitStep::CooperativeLevel) || !IsWindow(window) ||
+      SDL_GetWindowDisplayIndex(window->Sdl()) < 0) {
+    return Fail(ErrorCooperativeLevel);
+  }
+  if (!fullScreen) LeaveFullScreen();
+  window_ = window;
+  SDL_Window* sdlWindow = window->Sdl();
+  const uint32_t format = FormatForDepth(bitsPerPixel);
+
+  if (fullScreen && (Refused(InitStep::DisplayMode) || format == SDL_PIXELFORMAT_UNKNOWN ||
+                     !EnterFullScreen(width, height, refreshRate))) {
+    return Fail(ErrorDisplayMode);
+  }
+
+  // The primary surface, with the front buffer of the flip chain in full screen.
+  SDL_Surface* screen =
+      Refused(InitStep::PrimarySurface) ? nullptr : SDL_GetWindowSurface(sdlWindow);
+  if (!screen) return Fail(ErrorPrimarySurface);
+  if (fullScreen) {
+    frontBuffer_ = NewBuffer(width, height, format);
+    if (!frontBuffer_) return Fail(ErrorPrimarySurface);
+  }
+  primarySurface_ = true;
+  SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+  SDL_UpdateWindowSurface(sdlWindow);
+  ++surfaceCount;
+
+  // The back buffer: the play screen's size in full screen, the client area's windowed.
+  if (fullScreen) {
+    if (!Refused(InitStep::BackBuffer)) backBuffer_ = NewBuffer(width, height, format);
+    if (!backBuffer_) return Fail(ErrorBackBuffer);
+    PlacePlayScreen(screen->w, screen->h);
+  } else {
+    int clientWidth = 0, clientHeight = 0;
+    SDL_GetWindowSize(sdlWindow, &clientWidth, &clientHeight);
+    if (!Refused(InitStep::BackBuffer) && format != SDL_PIXELFORMAT_UNKNOWN) {
+      windowedBackBuffer_ = NewBuffer(clientWidth, clientHeight, format);
+    }
+    if (!windowedBackBuffer_) return Fail(ErrorBackBuffer);
+    window->SetPlayArea(0, 0, clientWidth, clientHeight, clientWidth, clientHeight);
+  }
+  ++surfaceCount;
+  ready = 1;
+  pixelFormat_ = format;
+  // The alpha option would add a 3D device here; there is none, so the plain set-up stands.
+  return 1;
+}
+
+int32_t DisplayDevice::Fail(int32_t code) {
+  // Released first, so that a refusal to release cannot hide the step that failed.
+  Release();
+  LastError = code;
+  return 0;
+}
+
+bool DisplayDevice::EnterFullScreen(uint32_t width, uint32_t height, uint32_t refreshRate) {
+  SDL_Window* sdlWindow = window_->Sdl();
+  fullScreen_ = true;
+  // A real mode of the play screen's size where the display has one; otherwise the desktop's
+  // mode, with the play screen scaled into it.
+  if (width <= INT_MAX && height <= INT_MAX && refreshRate <= INT_MAX) {
+    const SDL_DisplayMode wanted{SDL_PIXELFORMAT_UNKNOWN, static_cast<int>(width),
+                                 static_cast<int>(height), static_cast<int>(refreshRate), nullptr};
+    SDL_DisplayMode closest;
+    if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(sdlWindow), &wanted, &closest) &&
+        closest.w == wanted.w && closest.h == wanted.h) {
+      return SDL_SetWindowDisplayMode(sdlWindow, &closest) == 0 &&
+             SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN) == 0;
+    }
+  }
+  return SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+}
+
+void DisplayDevice::LeaveFullScreen() {
+  if (fullScreen_ && IsWindow(window_)) {
+    SDL_Window* sdlWindow = window_->Sdl();
+    SDL_SetWindowFullscreen(sdlWindow, 0);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(sdlWindow, &width, &height);
+    window_->SetPlayArea(0, 0, width, height, width, height);
+  }
+  fullScreen_ = false;
+}
+
+void DisplayDevice::Release() {
+  if (backBuffer_) {
+    backBuffer_.reset();
+    --surfaceCount;
+  }
+  if (primarySurface_) {
+    primarySurface_ = false;
+    frontBuffer_.reset();
+    screenFormatFrame_.reset();
+    --surfaceCount;
+  }
+  if (windowedBackBuffer_) {
+    windowedBackBuffer_.reset();
+    --surfaceCount;
+  }
+  ready = 0;
+  if (surfaceCount > 0) {
+    LastError = ErrorBuffersAlive;
+    return;
+  }
+  if (videoHeld_) {
+    LeaveFullScreen();
+    window_ = nullptr;
+    pixelFormat_ = SDL_PIXELFORMAT_UNKNOWN;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoHeld_ = false;
+    --surfaceCount;
+  }
+}
+
+void DisplayDevice::Present(WindowHandle window) {
+  if (backBuffer_ && frontBuffer_) {
+    std::swap(frontBuffer_, backBuffer_);
+    ShowFullScreen(*frontBuffer_);
+    return;
+  }
+  if (!windowedBackBuffer_ || !primarySurface_ || !IsWindow(window)) return;
+  SDL_Surface* screen = SDL_GetWindowSurface(window->Sdl());
+  if (!screen) return;
+  SDL_Surface* frame = windowedBackBuffer_->Sdl();
+  if (frame->w == screen->w && frame->h == screen->h) {
+    SDL_BlitSurface(frame, nullptr, screen, nullptr);
+  } else {
+    SDL_BlitScaled(frame, nullptr, screen, nullptr);
+  }
+  window->SetPlayArea(0, 0, screen->w, screen->h, frame->w, frame->h);
+  SDL_UpdateWindowSurface(window->Sdl());
+}
+
+SurfaceRect DisplayDevice::FitPlayScreen(int32_t screenWidth, int32_t screenHeight,
+                                         int32_t playWidth, int32_t playHeight) {
+  if (screenWidth <= 0 || screenHeight <= 0 || playWidth <= 0 || playHeight <= 0) return {};
+  int64_t width = screenWidth, height = screenHeight;
+  if (int64_t{screenWidth} * playHeight <= int64_t{screenHeight} * playWidth) {
+    height = int64_t{screenWidth} * playHeight / playWidth;
+  } else {
+    width = int64_t{screenHeight} * playWidth / playHeight;
+  }
+  const auto left = static_cast<int32_t>((screenWidth - width) / 2);
+  const auto top = static_cast<int32_t>((screenHeight - height) / 2);
+  return SurfaceRect{left, top, left + static_cast<int32_t>(width),
+                     top + static_cast<int32_t>(height)};
+}
+
+SurfaceRect DisplayDevice::PlacePlayScreen(int32_t screenWidth, int32_t screenHeight) {
+  const SurfaceRect area =
+      FitPlayScreen(screenWidth, screenHeight, frontBuffer_->Width(), frontBuffer_->Height());
+  window_->SetPlayArea(area.left, area.top, area.right - area.left, area.bottom - area.top,
+                       frontBuffer_->Width(), frontBuffer_->Height());
+  return area;
+}
+
+void DisplayDevice::ShowFullScreen(const Surface& frame) {
+  if (!IsWindow(window_)) return;
+  SDL_Window* sdlWindow = window_->Sdl();
+  SDL_Surface* screen = SDL_GetWindowSurface(sdlWindow);
+  if (!screen) return;
+  const SDL_Rect area = ToSdl(PlacePlayScreen(screen->w, screen->h));
+  SDL_Surface* source = frame.Sdl();
+  if (area.w == source->w && area.h == source->h) {
+    FillBars(*screen, area);
+    SDL_Rect at = area;
+    SDL_BlitSurface(source, nullptr, screen, &at);
+  } else if (area.w > 0 && area.h > 0) {
+    FillBars(*screen, area);
+    // Converted once at play-screen size, then scaled within one format.
+    const uint32_t screenFormat = screen->format->format;
+    if (!screenFormatFrame_ || screenFormatFrame_->Sdl()->format->format != screenFormat) {
+      screenFormatFrame_ = NewBuffer(source->w, source->h, screenFormat);
+      if (!screenFormatFrame_) return;
+    }
+    SDL_BlitSurface(source, nullptr, screenFormatFrame_->Sdl(), nullptr);
+    Stretch(*screenFormatFrame_->Sdl(), *screen, area);
+  }
+  SDL_UpdateWindowSurface(sdlWindow);
+}
+
+Surface* DisplayDevice::LoadBitmap(uint32_t, const char* path) {
+  if (!videoHeld_ || pixelFormat_ == SDL_PIXELFORMAT_UNKNOWN) return nullptr;
+  BitmapFile file;
+  if (!file.Read(path)) return nullptr;
+  const SdlSurfacePtr picture = file.Decode();
+  if (!picture) return nullptr;
+  SdlSurfacePtr converted(SDL_ConvertSurfaceFormat(picture.get(), pixelFormat_, 0));
+  if (!converted) return nullptr;
+  SDL_SetSurfaceBlendMode(converted.get(), SDL_BLENDMODE_NONE);
+  auto* surface = new Surface(std::move(converted));
+  ++surfaceCount;
+  return surface;
+}
+
+void DisplayDevice::ReleaseSurface(Surface* surface) {
+  if (!surface || OwnBuffer(surface)) return;
+  delete surface;
+  --surfaceCount;
+}
+
+SurfaceRect DisplayDevice::GetSurfaceSize(const Surface* surface) {
+  if (!surface) return {};
+  return SurfaceRect{0, 0, surface->Width(), surface->Height()};
+}
+
+void DisplayDevice::SetColorKeyMode(uint32_t mode) {
+  // Without a primary surface there is no pixel format, and every mask reads as 0.
+  Uint32 red = 0, green = 0, blue = 0, alpha = 0;
+  int bits = 0;
+  if (primarySurface_) SDL_PixelFormatEnumToMasks(pixelFormat_, &bits, &red, &green, &blue, &alpha);
+  if (mode & KeyGreen) {
+    colorKey_ = green;
+  } else if (mode & KeyBlue) {
+    colorKey_ = blue;
+  } else if (mode & KeyRed) {
+    colorKey_ = red;
+  } else if (mode & KeyBlack) {
+    colorKey_ = 0;
+  } else {
+    colorKey_ = mode;
+  }
+}
+
+void DisplayDevice::ApplyColorKey(Surface* surface) {
+  if (!surface || OwnBuffer(surface)) return;
+  surface->SetColorKey(colorKey_);
+}
+
+Surface* DisplayDevice::ActiveBackBuffer() {
+  return backBuffer_ ? backBuffer_.get() : windowedBackBuffer_.get();
+}
+
+void DisplayDevice::Blit(const SurfaceRect& destination, Surface* source,
+                         const SurfaceRect& sourceRect, uint32_t flags) {
+  Surface* target = ActiveBackBuffer();
+  if (!target || !source || source == target || !source->Sdl()) return;
+  // One-to-one copies only, and both rectangles inside their surfaces, as without a clipper.
+  const int64_t width = int64_t{sourceRect.right} - sourceRect.left;
+  const int64_t height = int64_t{sourceRect.bottom} - sourceRect.top;
+  if (width <= 0 || height <= 0 || int64_t{destination.right} - destination.left != width ||
+      int64_t{destination.bottom} - destination.top != height) {
+    return;
+  }
+  if (!Inside(sourceRect, *source) || !Inside(destination, *target)) return;
+  SDL_Surface* from =
+      (flags & BlitKeySource) && source->HasColorKey() ? source->KeyedSource() : source->Sdl();
+  SDL_Rect sourceArea = ToSdl(sourceRect);
+  SDL_Rect destinationArea = ToSdl(destination);
+  SDL_BlitSurface(from, &sourceArea, target->Sdl(), &destinationArea);
+}
+
+bool DisplayDevice::OwnBuffer(const Surface* surface) const {
+  return surface == frontBuffer_.get() || surface == backBuffer_.get() ||
+         surface == windowedBackBuffer_.get() || surface == screenFormatFrame_.get();
+}

@@ -1,0 +1,48 @@
+// Surface: ownership, colour key and pixel reads of one SDL surface.
+#include "display/Surface.h"
+
+#include <SDL.h>
+
+#include <cstring>
+#include <utility>
+
+void SdlSurfaceDeleter::operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+
+Surface::Surface(SdlSurfacePtr pixels) : pixels_(std::move(pixels)) {}
+
+int32_t Surface::Width() const { return pixels_ ? pixels_->w : 0; }
+
+int32_t Surface::Height() const { return pixels_ ? pixels_->h : 0; }
+
+void Surface::SetColorKey(uint32_t key) {
+  if (!pixels_) return;
+  SdlSurfacePtr twin(SDL_DuplicateSurface(pixels_.get()));
+  if (!twin || SDL_SetColorKey(twin.get(), SDL_TRUE, key) != 0) return;
+  SDL_SetSurfaceRLE(twin.get(), 1);
+  keyed_ = std::move(twin);
+  key_ = key;
+}
+
+uint32_t Surface::Pixel(int32_t x, int32_t y) const {
+  if (!pixels_ || x < 0 || y < 0 || x >= pixels_->w || y >= pixels_->h) return 0;
+  const int bytes = pixels_->format->BytesPerPixel;
+  const auto* at = static_cast<const uint8_t*>(pixels_->pixels) +
+                   static_cast<ptrdiff_t>(y) * pixels_->pitch + static_cast<ptrdiff_t>(x) * bytes;
+  switch (bytes) {
+    case 1:
+      return at[0];
+    case 2: {
+      uint16_t value;
+      std::memcpy(&value, at, sizeof value);
+      return value;
+    }
+    case 3:
+      return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+             static_cast<uint32_t>(at[2]) << 16;
+    default: {
+      uint32_t value;
+      std::memcpy(&value, at, sizeof value);
+      return value;
+    }
+  }
+}
