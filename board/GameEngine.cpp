@@ -1,6 +1,8 @@
 // GameEngine: overlays, hit testing, placement, the mouse handlers and frame composition.
 #include "board/GameEngine.h"
 
+#include <cstdio>
+
 #include "app/Registry.h"
 #include "app/Settings.h"
 #include "board/GridSquare.h"
@@ -29,6 +31,13 @@ constexpr int32_t kButtonHeight = 40;
 constexpr int32_t kPanelBottom = 500;
 constexpr SurfaceRect kButtonPicture{0, 0, 150, 40};
 constexpr int32_t kMostDrawnCharacters = 6;
+
+// The frame-rate line at the top of the screen: azure letters on black.
+constexpr const char* kFpsFormat = "FPS: %d   -- Press F12 to exit";
+constexpr int32_t kFpsX = 0;
+constexpr int32_t kFpsY = 5;
+constexpr uint32_t kFpsTextColor = 0x00FF7F00;
+constexpr uint32_t kFpsBackgroundColor = 0;
 
 }  // namespace
 
@@ -216,6 +225,11 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
   if (gridOverlay) display.Blit(kBoardArea, gridOverlay, kBoardPicture, BlitWait | BlitKeySource);
   for (int32_t i = 0; i < CharacterCount && i < kMostDrawnCharacters && Characters; ++i) {
     if (Characters[i]) Characters[i]->Draw();
+  }
+  if (ShowFps) {
+    char line[64];
+    std::snprintf(line, sizeof line, kFpsFormat, FramesPerSecond);
+    display.DrawText(kFpsX, kFpsY, line, kFpsTextColor, kFpsBackgroundColor);
   }
   if (!noPresent) display.Present(window);
 }

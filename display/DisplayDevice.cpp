@@ -12,6 +12,7 @@
 
 #include "app/Errors.h"
 #include "display/BitmapFile.h"
+#include "display/TextRenderer.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -384,4 +385,12 @@ void DisplayDevice::Blit(const SurfaceRect& destination, Surface* source,
 bool DisplayDevice::OwnBuffer(const Surface* surface) const {
   return surface == frontBuffer_.get() || surface == backBuffer_.get() ||
          surface == windowedBackBuffer_.get() || surface == screenFormatFrame_.get();
+}
+
+void DisplayDevice::DrawText(int32_t x, int32_t y, const std::string& text, uint32_t textColor,
+                             uint32_t backgroundColor) {
+  Surface* target = ActiveBackBuffer();
+  if (!target) return;
+  if (!text_) text_ = std::make_unique<TextRenderer>();
+  text_->Draw(target->Sdl(), x, y, text, textColor, backgroundColor);
 }

@@ -6,9 +6,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "display/Surface.h"
 #include "platform/Window.h"
+
+class TextRenderer;
 
 // Option flags of Init.
 constexpr uint32_t FullScreenFlag = 2;
@@ -60,6 +63,10 @@ class DisplayDevice {
   Surface* ActiveBackBuffer();
   void Blit(const SurfaceRect& destination, Surface* source, const SurfaceRect& sourceRect,
             uint32_t flags);
+  // One line of text at x, y in the back buffer, opaque behind the letters; colours are
+  // 0x00BBGGRR. Without a usable font nothing is drawn.
+  void DrawText(int32_t x, int32_t y, const std::string& text, uint32_t textColor,
+                uint32_t backgroundColor);
 
   // Live surfaces made through the device: its own buffers and the bitmaps. Each release
   // takes one off, the hold on the video system included, so a complete release leaves -1.
@@ -103,4 +110,6 @@ class DisplayDevice {
   // SDL pixel format of the buffers and bitmaps, chosen by the colour depth at Init.
   uint32_t pixelFormat_ = 0;
   uint32_t colorKey_ = 0;
+  // Opened on the first line of text.
+  std::unique_ptr<TextRenderer> text_;
 };
