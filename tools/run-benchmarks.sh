@@ -8,3 +8,5 @@ for program in "$build"/bench_* "$build"/frame_pacing; do
   echo "== $(basename "$program")"
   "$program"
 done
+echo "== idle_cpu"
+python3 bench/idle_cpu.py "$build/tarnwick"
