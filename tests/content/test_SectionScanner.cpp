@@ -27,7 +27,8 @@ Events Transcript(const std::string& path) {
   SectionScanner scanner(stream);
   Events events;
   const int result = scanner.Scan({"HEADER", "CELL"}, [&](size_t literal, const char* rest) {
-    events.push_back("[" + std::to_string(literal) + "|" + rest + "]");
+    events.push_back(std::string("[").append(std::to_string(literal)).append("|").append(rest) +
+                     "]");
     return scanner.Body({"NAME=", "CELLS=", "STILL="}, [&](size_t key, const char* value) {
       events.push_back(KeyName(key) + ":" + value);
       return events.size() > 100 ? 1 : 0;  // a runaway loop fails the test instead of hanging
@@ -135,7 +136,7 @@ TEST(SectionScannerBody, OverLongLines) {
        {"[0|]", "0:" + value, "[1|]", "0:x", "-:"}},
       {"remainder is a key", "[HEADER]\n" + line + "CELLS=\n", {"[0|]", "0:" + value, "1:", "-:"}},
       {"over-long comment outside a body",
-       ";" + std::string(1023, 'c') + "L[HEADER]\n",
+       std::string(";").append(1023, 'c') + "L[HEADER]\n",
        {"[0|]", "-:"}},
       {"over-long header keeps 1022",
        "[CELL" + std::string(1030, '7') + "]\n",
