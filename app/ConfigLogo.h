@@ -1,4 +1,4 @@
-// The configuration dialog's logo as PNG bytes, made by tools/make-logo.py.
+// The configuration dialog's logo as PNG bytes, made by tools/make_logo.py.
 #pragma once
 
 #include <cstdint>

@@ -59,7 +59,7 @@ def embed():
     for start in range(0, len(data), 16):
         rows.append("    " + ", ".join(f"0x{b:02x}" for b in data[start:start + 16]) + ",")
     HEADER.write_text(
-        "// The configuration dialog's logo as PNG bytes, made by tools/make-logo.py.\n"
+        "// The configuration dialog's logo as PNG bytes, made by tools/make_logo.py.\n"
         "#pragma once\n\n"
         "#include <cstdint>\n\n"
         f"// {WIDTH} by {HEIGHT} pixels, 24 bits per pixel.\n"
