@@ -26,9 +26,10 @@ constexpr uint32_t kRle4 = 2;
 constexpr uint32_t kBitfields = 3;
 
 // The largest file that can hold a picture of the largest allowed size with the longest
-// headers, masks and palette; anything longer is not read at all.
-constexpr std::streamoff kMaxFileBytes =
-    int64_t{BitmapFile::kMaxSide} * BitmapFile::kMaxSide * 4 + 2 * 1024 * 1024;
+// headers, masks and palette: no row of pixels takes more than 4 bytes a pixel, padding
+// included, and run-length data written by any sane encoder takes no more. Anything longer is
+// not read at all.
+constexpr std::streamoff kMaxFileBytes = BitmapFile::kMaxPixels * 4 + 2 * 1024 * 1024;
 
 bool HeaderSizeKnown(uint32_t size) {
   switch (size) {
@@ -130,7 +131,8 @@ bool BitmapFile::CheckHeaders() {
   }
   topDown_ = height < 0;
   if (topDown_) height = -height;
-  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide || planes != 1) {
+  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide ||
+      width * height > kMaxPixels || planes != 1) {
     return false;
   }
 

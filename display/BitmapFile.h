@@ -9,8 +9,13 @@
 
 class BitmapFile {
  public:
-  // Pictures wider or taller than this are refused as absurd.
+  // Pictures wider or taller than kMaxSide, or of more than kMaxPixels pixels, are refused as
+  // absurd before anything is allocated for them. The total matters as much as the sides: a
+  // few bytes of run-length data can declare a picture of any size, and loading one of 16384 x
+  // 16384 would hold a gigabyte in each of its copies (decoded, converted to the display's
+  // format, and the keyed twin), over 3 GiB at once. At the limit each copy takes 64 MiB.
   static constexpr int32_t kMaxSide = 16384;
+  static constexpr int64_t kMaxPixels = int64_t{4096} * 4096;
 
   // Reading: false for a missing, unreadable, truncated or invalid file. Parse does the checks
   // on bytes already in memory.

@@ -67,6 +67,26 @@ std::string Bmp24(int32_t width, int32_t height) {
   return bytes;
 }
 
+// An 8-bit run-length encoded picture of the given size with a two-colour palette, whose data
+// is only the end-of-picture mark: 64 bytes that may declare a picture of any size.
+std::string Rle8(int32_t width, int32_t height) {
+  std::string bytes(64, '\0');
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  Put32(bytes, 2, static_cast<uint32_t>(bytes.size()));
+  Put32(bytes, 10, 62);
+  Put32(bytes, 14, 40);
+  Put32(bytes, 18, static_cast<uint32_t>(width));
+  Put32(bytes, 22, static_cast<uint32_t>(height));
+  Put16(bytes, 26, 1);
+  Put16(bytes, 28, 8);
+  Put32(bytes, 30, 1);
+  Put32(bytes, 46, 2);
+  Put32(bytes, 58, 0xFFFFFF);
+  bytes[63] = '\1';
+  return bytes;
+}
+
 }  // namespace
 
 class BitmapLoadTest : public DisplayFixture {
@@ -296,12 +316,15 @@ TEST_F(BitmapLoadTest, InvalidFieldsAreRefused) {
       {"RLE8 on 24 bits", info, 30, 1, 4},
       {"header size 41", info, 14, 41, 4},
       {"pixels past the end", info, 10, 54 + 384 * 64, 4},
+      {"pixels at the last offset", info, 10, 0xFFFFFFFFu, 4},
       {"pixels inside the header", info, 10, 20, 4},
       {"overlapping masks", masked, 58, 0xFFE0, 4},
       {"broken mask", masked, 54, 0xF801, 4},
       {"zero mask", masked, 62, 0, 4},
       {"mask past 16 bits", masked, 54, 0x1F0000, 4},
       {"17 colours in 4 bits", palette, 46, 17, 4},
+      {"2^32 - 1 colours in 4 bits", palette, 46, 0xFFFFFFFFu, 4},
+      {"2^31 colours in 8 bits", encoded, 46, 0x80000000u, 4},
       {"palette past the end", palette, 46, 0, 4},
       // SDL's RLE reader does not check indexes against the palette.
       {"RLE pixels past a two-colour palette", encoded, 46, 2, 4},
@@ -318,16 +341,24 @@ TEST_F(BitmapLoadTest, InvalidFieldsAreRefused) {
   }
 }
 
-TEST_F(BitmapLoadTest, PicturesUpToTheLimitLoadAndLargerOnesAreRefused) {
+TEST_F(BitmapLoadTest, PicturesUpToTheLimitsLoadAndLargerOnesAreRefused) {
   struct Case {
+    std::string (*make)(int32_t width, int32_t height);
     int32_t width, height;
     bool loads;
   };
-  const Case cases[] = {{16384, 1, true},  {1, 16384, true},  {16384, -1, true},
-                        {16385, 1, false}, {1, 16385, false}, {1, -16385, false}};
+  // The sides, with pictures stored in full; the total, with run-length encoded ones, which
+  // declare their size in a few bytes: 16384 x 16384 would take a gigabyte in every copy.
+  const Case cases[] = {
+      {Bmp24, 16384, 1, true},     {Bmp24, 1, 16384, true},     {Bmp24, 16384, -1, true},
+      {Bmp24, 16385, 1, false},    {Bmp24, 1, 16385, false},    {Bmp24, 1, -16385, false},
+      {Rle8, 4096, 4096, true},    {Rle8, 16384, 1024, true},   {Rle8, 1024, 16384, true},
+      {Rle8, 4097, 4096, false},   {Rle8, 4096, 4097, false},   {Rle8, 16384, 1025, false},
+      {Rle8, 16384, 16384, false}, {Rle8, 65536, 65536, false},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
-    const std::string path = scratch.Write("long.bmp", Bmp24(c.width, c.height));
+    const std::string path = scratch.Write("large.bmp", c.make(c.width, c.height));
     if (!c.loads) {
       EXPECT_TRUE(Refused(path));
       continue;
@@ -337,6 +368,27 @@ TEST_F(BitmapLoadTest, PicturesUpToTheLimitLoadAndLargerOnesAreRefused) {
     const SurfaceRect extent = DisplayDevice::GetSurfaceSize(surface);
     EXPECT_EQ(extent.right, c.width);
     EXPECT_EQ(extent.bottom, std::abs(c.height));
+    device->ReleaseSurface(surface);
+  }
+}
+
+TEST_F(BitmapLoadTest, ColourCountsOfDirectColourPicturesAreIgnored) {
+  struct Case {
+    const char* name;
+    int channelBits[3];
+  };
+  const Case cases[] = {
+      {"g/rgb24", {8, 8, 8}}, {"g/rgb16-565", {5, 6, 5}}, {"g/rgb32bf", {8, 8, 8}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string name = c.name;
+    std::string bytes = ReadBytes(SuitePath(name + ".bmp"));
+    Put32(bytes, 46, 0xFFFFFFFFu);
+    const RgbPicture reference = ReadRgb(SuitePath(name + ".png"), scratch.PathOf("ref.ppm"));
+    ASSERT_GT(reference.width, 0);
+    Surface* surface = MustLoad(scratch.Write("many.bmp", bytes));
+    if (!surface) continue;
+    EXPECT_TRUE(SamePicture(*surface, reference, c.channelBits));
     device->ReleaseSurface(surface);
   }
 }
