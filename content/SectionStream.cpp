@@ -33,9 +33,10 @@ void SectionStream::Open(const char* path) {
     fail_ = true;
     return;
   }
-  // A directory opens for reading on Linux but holds no text; it counts as unreadable.
+  // Content is a file, or a pipe that a program writes it into. A directory holds no text, and
+  // a device such as /dev/zero never ends: both count as unreadable.
   struct stat status;
-  if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+  if (::fstat(fd, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode))) {
     ::close(fd);
     fail_ = true;
     return;

@@ -305,11 +305,15 @@ TEST(SectionStreamOpen, OpensOnlyReadableFiles) {
   EXPECT_TRUE(stream.Failed());
   EXPECT_FALSE(std::filesystem::exists(missing)) << "Open never creates a file";
 
-  SectionStream folder;
+  // A folder holds no text and a device never ends: neither is content.
   std::filesystem::create_directory(dir.path() / "folder");
-  folder.Open(dir.PathOf("folder").c_str());
-  EXPECT_FALSE(folder.IsOpen());
-  EXPECT_TRUE(folder.Failed());
+  std::filesystem::create_symlink("/dev/zero", dir.path() / "endless.pkg");
+  for (const char* name : {"folder", "endless.pkg"}) {
+    SectionStream notAFile;
+    notAFile.Open(dir.PathOf(name).c_str());
+    EXPECT_FALSE(notAFile.IsOpen()) << name;
+    EXPECT_TRUE(notAFile.Failed()) << name;
+  }
 
   SectionStream good;
   good.Open(dir.Write("good.pkg", "x").c_str());
