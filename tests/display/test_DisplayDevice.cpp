@@ -250,6 +250,30 @@ TEST_F(DisplayDeviceTest, WindowedPresentShowsTheBackBufferInItsDepth) {
   }
 }
 
+TEST_F(DisplayDeviceTest, Every16BitPixelIsShownAsTheColourItStandsFor) {
+  ASSERT_EQ(device->Init(kWindowed, window, 640, 480, 16, 0), 1);
+  // All 65536 values of 5-6-5 in a 256 x 256 block; each must reach the window as the colour
+  // SDL reads from it.
+  SDL_Surface* buffer = device->ActiveBackBuffer()->Sdl();
+  for (int y = 0; y < 256; ++y) {
+    auto* row =
+        reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(buffer->pixels) + y * buffer->pitch);
+    for (int x = 0; x < 256; ++x) row[x] = static_cast<uint16_t>(y * 256 + x);
+  }
+  device->Present(window);
+  int wrong = 0;
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      SDL_Color expected{0, 0, 0, 255};
+      SDL_GetRGB(static_cast<uint32_t>(y * 256 + x), buffer->format, &expected.r, &expected.g,
+                 &expected.b);
+      const SDL_Color shown = ScreenColor(Screen(), x, y);
+      if (shown.r != expected.r || shown.g != expected.g || shown.b != expected.b) ++wrong;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(DisplayDeviceTest, WindowedPresentStretchesToAClientAreaOfAnotherSize) {
   SDL_SetWindowSize(window->Sdl(), 320, 240);
   ASSERT_EQ(device->Init(kWindowed, window, 640, 480, 32, 0), 1);
