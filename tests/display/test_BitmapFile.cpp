@@ -292,6 +292,9 @@ TEST_F(BitmapLoadTest, InvalidFieldsAreRefused) {
   const std::string masked = ReadBytes(SuitePath("g/rgb16-565.bmp"));
   const std::string palette = ReadBytes(SuitePath("g/pal4.bmp"));
   const std::string encoded = ReadBytes(SuitePath("g/pal8rle.bmp"));
+  for (const std::string* file : {&info, &core, &masked, &palette, &encoded}) {
+    ASSERT_GT(file->size(), 70u) << "the test pictures are missing: run from the repository root";
+  }
   struct Case {
     const char* what;
     const std::string& original;
