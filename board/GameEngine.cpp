@@ -126,13 +126,13 @@ void GameEngine::Clamp(BoardPosition& position, int32_t length, int32_t orientat
   if (static_cast<int64_t>(along) + length > BoardSize) along = BoardSize - length;
 }
 
-void GameEngine::Occupy(const Character& character, int32_t column, int32_t row,
-                        Character* occupant) {
-  const bool vertical = character.orientation == Vertical;
+void GameEngine::Occupy(const Character& character, Character* occupant) {
+  if (!character.cells) return;
   for (int32_t i = 0; i < character.cellCount; ++i) {
-    const int32_t c = vertical ? column : column + i;
-    const int32_t r = vertical ? row + i : row;
-    if (OnBoard(c, r)) Grid[c * BoardSize + r].SetOccupant(occupant);
+    const CharacterCell* cell = character.cells[i].get();
+    if (cell && OnBoard(cell->column, cell->row)) {
+      Grid[cell->column * BoardSize + cell->row].SetOccupant(occupant);
+    }
   }
 }
 
@@ -157,9 +157,7 @@ void GameEngine::OnLButtonUp(int32_t x, int32_t y) {
       selectedCharacter = position.row;
       Character* character = Selected();
       if (character && character->placed) {
-        if (character->cellCount > 0 && character->cells && character->cells[0]) {
-          Occupy(*character, character->cells[0]->column, character->cells[0]->row, nullptr);
-        }
+        Occupy(*character, nullptr);
         character->SetShown(0);
         character->orientation = Vertical;
         character->placed = 0;
@@ -178,7 +176,7 @@ void GameEngine::OnLButtonUp(int32_t x, int32_t y) {
     return;
   }
   character->SetPosition(position.column, position.row);
-  Occupy(*character, position.column, position.row, character);
+  Occupy(*character, character);
   character->placed = 1;
   selectedCharacter = -1;
 }

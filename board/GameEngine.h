@@ -67,5 +67,5 @@ class GameEngine {
   // Moves a start square back so that the whole character lies on the board.
   static void Clamp(BoardPosition& position, int32_t length, int32_t orientation);
   // Gives each square under the character's cells the occupant (null frees them).
-  static void Occupy(const Character& character, int32_t column, int32_t row, Character* occupant);
+  static void Occupy(const Character& character, Character* occupant);
 };
