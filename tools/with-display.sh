@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
 # Runs a command inside a private Xvfb display with a window manager, then stops both.
-# The screen size can be chosen with TARNWICK_SCREEN (default 1024x768x24).
+# The screen size can be chosen with TARNWICK_SCREEN (default 1024x768x24). Xvfb picks a free
+# display number itself, so several runs at once never collide.
 set -uo pipefail
 
 screen=${TARNWICK_SCREEN:-1024x768x24}
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+fdfile=$(mktemp)
+trap 'rm -f "$fdfile"' EXIT
+exec 9>"$fdfile"
+Xvfb -displayfd 9 -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 100); do
-  xdpyinfo -display "$display" >/dev/null 2>&1 && break
+exec 9>&-
+number=""
+for _ in $(seq 200); do
+  number=$(tr -dc '0-9' <"$fdfile")
+  [ -n "$number" ] && xdpyinfo -display ":$number" >/dev/null 2>&1 && break
   sleep 0.05
 done
-export DISPLAY=$display
+if [ -z "$number" ]; then
+  echo "with-display: Xvfb did not start" >&2
+  kill "$xvfb" 2>/dev/null
+  exit 1
+fi
+export DISPLAY=":$number"
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 0.3
