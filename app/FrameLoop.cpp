@@ -1,7 +1,7 @@
 // The frame loop.
 #include "app/FrameLoop.h"
 
-#include "app/Registry.h"
+#include "display/FrameComposition.h"
 #include "app/Settings.h"
 #include "platform/Platform.h"
 

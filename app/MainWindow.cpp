@@ -1,8 +1,7 @@
 // The main window and the routing of its messages.
 #include "app/MainWindow.h"
 
-#include "app/Errors.h"
-#include "app/Registry.h"
+#include "platform/Errors.h"
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"

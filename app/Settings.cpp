@@ -1,7 +1,6 @@
 // Settings: initial values.
 #include "app/Settings.h"
 
-int32_t ShowFps = 1;
 int32_t AppActive = 1;
 int32_t ColorDepth = 16;
 int32_t DisplayMode = DisplayWindowed;

@@ -1,10 +1,10 @@
 // Settings: the process-wide options. The configuration dialog writes the colour depth, the
 // display mode and the frame-rate cap at each start; nothing else configures the program.
+// Whether the frame-rate line is shown is kept with the frame composition (ShowFps).
 #pragma once
 
 #include <cstdint>
 
-extern int32_t ShowFps;       // non-zero: the FPS line is drawn
 extern int32_t AppActive;     // 1 while the program is the active application
 extern int32_t ColorDepth;    // 16, 24 or 32 bits per pixel
 extern int32_t DisplayMode;   // 1 windowed, 2 full screen

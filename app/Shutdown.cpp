@@ -1,8 +1,7 @@
 // Shutdown: release order and the error report.
 #include "app/Shutdown.h"
 
-#include "app/Errors.h"
-#include "app/Registry.h"
+#include "platform/Errors.h"
 #include "board/GameEngine.h"
 #include "content/Character.h"
 #include "display/DisplayDevice.h"

@@ -2,10 +2,9 @@
 #include "app/WinMain.h"
 
 #include "app/ConfigWindow.h"
-#include "app/Errors.h"
+#include "platform/Errors.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
-#include "app/Registry.h"
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"

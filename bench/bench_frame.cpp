@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/Registry.h"
+#include "display/FrameComposition.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"
 #include "content/Character.h"

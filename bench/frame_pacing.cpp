@@ -10,7 +10,6 @@
 
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
-#include "app/Registry.h"
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"

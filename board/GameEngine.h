@@ -1,9 +1,11 @@
 // GameEngine: the state of the play screen (the pressed panel button, the selected character,
-// the board's overlays) and what acts on it: the mouse handlers, the keys, hit testing and
-// the placement rule, and the composition of each frame.
+// the board's overlays) and what acts on it: the mouse handlers and the small operations they
+// are made of, the keys, hit testing and the placement rule. Frames are composed from this
+// state by the display's frame composition.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/Message.h"
 
@@ -38,17 +40,31 @@ class GameEngine {
   // Places every square of the Grid on the play screen.
   static void LayOutBoard();
 
-  // Pure rules, used by the handlers: what a point hits, and whether a character of
-  // `length` cells can stand at a start square.
+  // Pure rules: what a point hits; whether a character of `length` cells can stand at a start
+  // square; and the start square moved back so that the whole character lies on the board.
   static int32_t HitTest(int32_t x, int32_t y, BoardPosition& position);
   static bool IsBlocked(int32_t column, int32_t row, int32_t length, int32_t orientation);
+  static void Clamp(BoardPosition& position, int32_t length, int32_t orientation);
 
-  // Mouse handlers, with play-screen coordinates: press and select on the panel, preview,
-  // turn, place and lift on the board.
+  // Mouse handlers, with play-screen coordinates: each turns the point into a button or a
+  // square and runs the operations below.
   void OnMouseMove(int32_t x, int32_t y);
   void OnLButtonDown(int32_t x, int32_t y);
   void OnLButtonUp(int32_t x, int32_t y);
   void OnRButtonUp(int32_t x, int32_t y);
+
+  // Panel operations: a button goes down, the pressed one comes up, and a character becomes
+  // the selected one (hiding the one selected before, and lifting it off the board if placed).
+  void PressButton(int32_t button);
+  void ReleasePressedButton();
+  void Select(int32_t index);
+
+  // Board operations on the selected character, given the square under the pointer; without a
+  // selection they do nothing. TryPlace sounds the warning and returns false when the place is
+  // blocked.
+  void Preview(BoardPosition square);
+  void Turn(BoardPosition square);
+  bool TryPlace(BoardPosition square);
 
   // Keys: F12 ends the program; system keys do nothing.
   static void OnKeyDown(int32_t key);
@@ -64,8 +80,10 @@ class GameEngine {
 
  private:
   Character* Selected() const;
-  // Moves a start square back so that the whole character lies on the board.
-  static void Clamp(BoardPosition& position, int32_t length, int32_t orientation);
   // Gives each square under the character's cells the occupant (null frees them).
   static void Occupy(const Character& character, Character* occupant);
+  static void Lift(Character& character);
 };
+
+// The one game engine, made at start-up and destroyed by Shutdown.
+extern std::unique_ptr<GameEngine> Engine;

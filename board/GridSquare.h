@@ -31,3 +31,6 @@ extern GridSquare Grid[BoardSize * BoardSize];
 constexpr bool OnBoard(int32_t column, int32_t row) {
   return column >= 0 && column < BoardSize && row >= 0 && row < BoardSize;
 }
+
+// The square of a column and row of the board; both must be on the board.
+inline GridSquare& Square(int32_t column, int32_t row) { return Grid[column * BoardSize + row]; }

@@ -1,7 +1,6 @@
-// Character: button pictures, reading the character package, and placing and drawing cells.
+// Character: button pictures, reading the character package, and placing cells.
 #include "content/Character.h"
 
-#include "app/Registry.h"
 #include "content/CharacterCell.h"
 #include "content/SectionScanner.h"
 #include "display/DisplayDevice.h"
@@ -23,6 +22,9 @@ Surface* ReplacePicture(Surface*& surface, const char* path) {
 }
 
 }  // namespace
+
+std::unique_ptr<std::unique_ptr<Character>[]> Characters;
+int32_t CharacterCount = 0;
 
 Character::Character() = default;
 
@@ -107,13 +109,6 @@ void Character::SetShown(uint8_t flag) {
   if (!cells) return;
   for (int32_t i = 0; i < cellCount; ++i) {
     if (cells[i]) cells[i]->shown = flag;
-  }
-}
-
-void Character::Draw() {
-  if (!cells) return;
-  for (int32_t i = 0; i < cellCount; ++i) {
-    if (cells[i]) cells[i]->Draw();
   }
 }
 

@@ -43,7 +43,7 @@ class Character {
   void SetPosition(int32_t column, int32_t row);
   void SetShown(uint8_t flag);
 
-  // Drawing of every cell into the display's back buffer.
+  // Drawing of every cell into the display's back buffer (defined with the frame composition).
   void Draw();
 
   int32_t cellCount = 0;
@@ -63,3 +63,8 @@ class Character {
   // A CELLS= line has been acted on.
   bool cellsDeclared_ = false;
 };
+
+// The characters of the game, one entry per CHARACTER section in index order; an entry may be
+// empty. CharacterCount is the number of entries, set once all exist; below 1 means none.
+extern std::unique_ptr<std::unique_ptr<Character>[]> Characters;
+extern int32_t CharacterCount;

@@ -1,8 +1,6 @@
-// CharacterCell: reading a cell package, giving back its picture and packages, drawing it.
+// CharacterCell: reading a cell package, and giving back its picture and packages.
 #include "content/CharacterCell.h"
 
-#include "app/Registry.h"
-#include "board/GridSquare.h"
 #include "content/AnimationPackage.h"
 #include "content/SectionScanner.h"
 #include "display/DisplayDevice.h"
@@ -136,15 +134,4 @@ void CharacterCell::Free() {
     Display->ReleaseSurface(stillSurface);
     stillSurface = nullptr;
   }
-}
-
-void CharacterCell::Draw() {
-  if (!shown || !stillSurface || !Display) return;
-  // A cell off the board has no square to stand on.
-  if (!OnBoard(column, row)) return;
-  const GridSquare& square = Grid[column * BoardSize + row];
-  const int32_t left = square.x + xOffset;
-  const int32_t top = square.y + yOffset;
-  Display->Blit(SurfaceRect{left, top, left + width, top + height}, stillSurface,
-                SurfaceRect{0, 0, width, height}, BlitWait | BlitKeySource);
 }

@@ -32,7 +32,8 @@ class CharacterCell {
   int32_t Load(const char* path);
   void Free();
 
-  // Drawing of the still picture on the cell's square, when shown.
+  // Drawing of the still picture on the cell's square, when shown (defined with the frame
+  // composition).
   void Draw();
 
   int32_t idleCount = 0;

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/Registry.h"
 #include "content/Character.h"
 #include "content/SectionScanner.h"
 #include "display/DisplayDevice.h"
@@ -29,6 +28,8 @@ char* CopyText(const char* text) {
 }
 
 }  // namespace
+
+Surface* BackgroundSurface = nullptr;
 
 DefinitionHeader::~DefinitionHeader() {
   delete[] name;

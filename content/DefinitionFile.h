@@ -14,6 +14,7 @@
 #include "content/SectionStream.h"
 
 class Character;
+class Surface;
 
 // What the header of a game definition says. The record owns its two texts: they go with it,
 // or when ReadHeader fills it again.
@@ -48,3 +49,7 @@ class DefinitionFile {
  private:
   SectionStream stream_;
 };
+
+// The board background named by the definition's BACKGROUND= line. The game engine clears it
+// when it is made and gives the surface back when it is released.
+extern Surface* BackgroundSurface;

@@ -6,13 +6,14 @@
 #include <SDL.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
 
-#include "app/Errors.h"
 #include "display/BitmapFile.h"
 #include "display/TextRenderer.h"
+#include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -141,6 +142,8 @@ void FillBars(SDL_Surface& screen, const SDL_Rect& area) {
 
 }  // namespace
 
+std::unique_ptr<DisplayDevice> Display;
+
 DisplayDevice::DisplayDevice() = default;
 
 DisplayDevice::~DisplayDevice() { Release(); }
@@ -154,11 +157,12 @@ int32_t DisplayDevice::Init(uint32_t flags, WindowHandle window, uint32_t width,
     return 0;
   }
   if (flags & AlphaFlag) ShowMessageBox("3DAlpha is on", "DEBUG");
+  SDL_ClearError();
 
   // The video system stands for the device object; one hold suffices.
   if (!videoHeld_) {
     if (Refused(InitStep::Video) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      return Fail(ErrorCreateDisplay);
+      return Fail(ErrorCreateDisplay, "SDL_InitSubSystem");
     }
     videoHeld_ = true;
   }
@@ -166,25 +170,28 @@ int32_t DisplayDevice::Init(uint32_t flags, WindowHandle window, uint32_t width,
   // Cooperative level: the window must exist on a display; windowed use gives up full screen.
   if (Refused(InitStep::CooperativeLevel) || !IsWindow(window) ||
       SDL_GetWindowDisplayIndex(window->Sdl()) < 0) {
-    return Fail(ErrorCooperativeLevel);
+    return Fail(ErrorCooperativeLevel, "SDL_GetWindowDisplayIndex");
   }
   if (!fullScreen) LeaveFullScreen();
   window_ = window;
   SDL_Window* sdlWindow = window->Sdl();
-  const uint32_t format = FormatForDepth(bitsPerPixel);
+  const uint32_t depthFormat = FormatForDepth(bitsPerPixel);
 
-  if (fullScreen && (Refused(InitStep::DisplayMode) || format == SDL_PIXELFORMAT_UNKNOWN ||
+  if (fullScreen && (Refused(InitStep::FullScreenMode) || depthFormat == SDL_PIXELFORMAT_UNKNOWN ||
                      !EnterFullScreen(width, height, refreshRate))) {
-    return Fail(ErrorDisplayMode);
+    return Fail(ErrorDisplayMode, "SDL_SetWindowFullscreen");
   }
 
   // The primary surface, with the front buffer of the flip chain in full screen.
   SDL_Surface* screen =
       Refused(InitStep::PrimarySurface) ? nullptr : SDL_GetWindowSurface(sdlWindow);
-  if (!screen) return Fail(ErrorPrimarySurface);
+  if (!screen) return Fail(ErrorPrimarySurface, "SDL_GetWindowSurface");
+  // The colour depth sets the display mode of full screen; a window shares the desktop with
+  // other programs, so it, its back buffer and every picture take the desktop's own format.
+  const uint32_t format = fullScreen ? depthFormat : screen->format->format;
   if (fullScreen) {
     frontBuffer_ = NewBuffer(width, height, format);
-    if (!frontBuffer_) return Fail(ErrorPrimarySurface);
+    if (!frontBuffer_) return Fail(ErrorPrimarySurface, "SDL_CreateRGBSurfaceWithFormat");
   }
   primarySurface_ = true;
   SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
@@ -194,15 +201,15 @@ int32_t DisplayDevice::Init(uint32_t flags, WindowHandle window, uint32_t width,
   // The back buffer: the play screen's size in full screen, the client area's windowed.
   if (fullScreen) {
     if (!Refused(InitStep::BackBuffer)) backBuffer_ = NewBuffer(width, height, format);
-    if (!backBuffer_) return Fail(ErrorBackBuffer);
+    if (!backBuffer_) return Fail(ErrorBackBuffer, "SDL_CreateRGBSurfaceWithFormat");
     PlacePlayScreen(screen->w, screen->h);
   } else {
     int clientWidth = 0, clientHeight = 0;
     SDL_GetWindowSize(sdlWindow, &clientWidth, &clientHeight);
-    if (!Refused(InitStep::BackBuffer) && format != SDL_PIXELFORMAT_UNKNOWN) {
+    if (!Refused(InitStep::BackBuffer)) {
       windowedBackBuffer_ = NewBuffer(clientWidth, clientHeight, format);
     }
-    if (!windowedBackBuffer_) return Fail(ErrorBackBuffer);
+    if (!windowedBackBuffer_) return Fail(ErrorBackBuffer, "SDL_CreateRGBSurfaceWithFormat");
     window->SetPlayArea(0, 0, clientWidth, clientHeight, clientWidth, clientHeight);
   }
   ++surfaceCount;
@@ -212,7 +219,11 @@ int32_t DisplayDevice::Init(uint32_t flags, WindowHandle window, uint32_t width,
   return 1;
 }
 
-int32_t DisplayDevice::Fail(int32_t code) {
+int32_t DisplayDevice::Fail(int32_t code, const char* call) {
+  // SDL's own reason goes to standard error beside the code's message, which names only the
+  // step; a step refused without an SDL call has no reason to add.
+  const char* reason = SDL_GetError();
+  if (reason && *reason) std::fprintf(stderr, "%s: %s\n", call, reason);
   // Released first, so that a refusal to release cannot hide the step that failed.
   Release();
   LastError = code;
@@ -399,23 +410,30 @@ Surface* DisplayDevice::ActiveBackBuffer() {
   return backBuffer_ ? backBuffer_.get() : windowedBackBuffer_.get();
 }
 
-void DisplayDevice::Blit(const SurfaceRect& destination, Surface* source,
+bool DisplayDevice::Blit(const SurfaceRect& destination, Surface* source,
                          const SurfaceRect& sourceRect, uint32_t flags) {
   Surface* target = ActiveBackBuffer();
-  if (!target || !source || source == target || !source->Sdl()) return;
+  if (!target || !source || source == target || !source->Sdl()) return false;
   // One-to-one copies only, and both rectangles inside their surfaces, as without a clipper.
   const int64_t width = int64_t{sourceRect.right} - sourceRect.left;
   const int64_t height = int64_t{sourceRect.bottom} - sourceRect.top;
   if (width <= 0 || height <= 0 || int64_t{destination.right} - destination.left != width ||
       int64_t{destination.bottom} - destination.top != height) {
-    return;
+    return false;
   }
-  if (!Inside(sourceRect, *source) || !Inside(destination, *target)) return;
+  if (!Inside(sourceRect, *source) || !Inside(destination, *target)) return false;
   SDL_Surface* from =
       (flags & BlitKeySource) && source->HasColorKey() ? source->KeyedSource() : source->Sdl();
   SDL_Rect sourceArea = ToSdl(sourceRect);
   SDL_Rect destinationArea = ToSdl(destination);
-  SDL_BlitSurface(from, &sourceArea, target->Sdl(), &destinationArea);
+  return SDL_BlitSurface(from, &sourceArea, target->Sdl(), &destinationArea) == 0;
+}
+
+void DisplayDevice::Clear(const SurfaceRect& area) {
+  Surface* target = ActiveBackBuffer();
+  if (!target || area.right <= area.left || area.bottom <= area.top) return;
+  SDL_Rect sdlArea = ToSdl(area);
+  SDL_FillRect(target->Sdl(), &sdlArea, SDL_MapRGB(target->Sdl()->format, 0, 0, 0));
 }
 
 bool DisplayDevice::OwnBuffer(const Surface* surface) const {

@@ -28,14 +28,6 @@ constexpr uint32_t KeyBlack = 8;
 constexpr uint32_t BlitWait = 0x1000000;
 constexpr uint32_t BlitKeySource = 0x8000;
 
-// A rectangle as left, top, right, bottom; right and bottom are exclusive.
-struct SurfaceRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-};
-
 class DisplayDevice {
  public:
   DisplayDevice();
@@ -59,10 +51,12 @@ class DisplayDevice {
   void SetColorKeyMode(uint32_t mode);
   void ApplyColorKey(Surface* surface);
 
-  // Frame drawing: the buffer every frame is composed into, and one-to-one copies into it.
+  // Frame drawing: the buffer every frame is composed into, one-to-one copies into it (false
+  // when the copy was refused and nothing drawn), and black filling.
   Surface* ActiveBackBuffer();
-  void Blit(const SurfaceRect& destination, Surface* source, const SurfaceRect& sourceRect,
+  bool Blit(const SurfaceRect& destination, Surface* source, const SurfaceRect& sourceRect,
             uint32_t flags);
+  void Clear(const SurfaceRect& area);
   // One line of text at x, y in the back buffer, opaque behind the letters; colours are
   // 0x00BBGGRR. Without a usable font nothing is drawn.
   void DrawText(int32_t x, int32_t y, const std::string& text, uint32_t textColor,
@@ -80,11 +74,12 @@ class DisplayDevice {
                                    int32_t playHeight);
 
   // Test seam: the creation step of Init that fails as if the system had refused it.
-  enum class InitStep { None, Video, CooperativeLevel, DisplayMode, PrimarySurface, BackBuffer };
+  enum class InitStep { None, Video, CooperativeLevel, FullScreenMode, PrimarySurface, BackBuffer };
   InitStep failingStep = InitStep::None;
 
  private:
-  int32_t Fail(int32_t code);
+  // Sets LastError after releasing what Init made; `call` names the SDL call that refused.
+  int32_t Fail(int32_t code, const char* call);
   bool Refused(InitStep step) const { return failingStep == step; }
   bool EnterFullScreen(uint32_t width, uint32_t height, uint32_t refreshRate);
   void LeaveFullScreen();
@@ -113,3 +108,7 @@ class DisplayDevice {
   // Opened on the first line of text.
   std::unique_ptr<TextRenderer> text_;
 };
+
+// The one display device, made at start-up and destroyed by Shutdown after everything that
+// holds a surface of it.
+extern std::unique_ptr<DisplayDevice> Display;

@@ -8,6 +8,14 @@
 
 struct SDL_Surface;
 
+// A rectangle as left, top, right, bottom; right and bottom are exclusive.
+struct SurfaceRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+};
+
 // Frees what SDL_CreateRGBSurface and its relatives hand out.
 struct SdlSurfaceDeleter {
   void operator()(SDL_Surface* surface) const;

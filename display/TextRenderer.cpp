@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <cstdio>
+
 namespace {
 
 SDL_Color ToColor(uint32_t colorRef) {
@@ -15,10 +17,17 @@ SDL_Color ToColor(uint32_t colorRef) {
 
 void TextRenderer::FontDeleter::operator()(TTF_Font* font) const { TTF_CloseFont(font); }
 
-TextRenderer::TextRenderer() {
-  if (TTF_Init() != 0) return;
-  ready_ = true;
-  font_.reset(TTF_OpenFont(kFontPath, kFontSize));
+TextRenderer::TextRenderer(const char* fontPath) {
+  if (TTF_Init() == 0) {
+    ready_ = true;
+    font_.reset(TTF_OpenFont(fontPath, kFontSize));
+  }
+  // Said once, here: without its font the frame-rate line is simply missing from every frame.
+  if (!font_) {
+    std::fprintf(stderr,
+                 "Tarnwick: cannot open the font %s (%s); the frame-rate line is not shown\n",
+                 fontPath, TTF_GetError());
+  }
 }
 
 TextRenderer::~TextRenderer() {

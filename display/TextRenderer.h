@@ -18,7 +18,8 @@ class TextRenderer {
   static constexpr const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
   static constexpr int kFontSize = 12;
 
-  TextRenderer();
+  // Opens the font; a font that cannot be opened is reported once on standard error.
+  explicit TextRenderer(const char* fontPath = kFontPath);
   ~TextRenderer();
   TextRenderer(const TextRenderer&) = delete;
   TextRenderer& operator=(const TextRenderer&) = delete;

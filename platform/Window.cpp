@@ -3,7 +3,10 @@
 
 #include <SDL.h>
 
-Window::Window(SDL_Window* window, Procedure procedure) : window_(window), procedure_(procedure) {
+WindowHandle MainWindow = nullptr;
+
+Window::Window(SDL_Window* window, Procedure windowProcedure)
+    : window_(window), procedure_(windowProcedure) {
   int width = 0, height = 0;
   SDL_GetWindowSize(window_, &width, &height);
   SetPlayArea(0, 0, width, height, width, height);

@@ -13,7 +13,7 @@ class Window {
   using Procedure = int64_t (*)(WindowHandle window, uint32_t message, uint64_t wParam,
                                 int64_t lParam);
 
-  Window(SDL_Window* window, Procedure procedure);
+  Window(SDL_Window* window, Procedure windowProcedure);
   ~Window();
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
@@ -35,3 +35,7 @@ class Window {
   int areaX_ = 0, areaY_ = 0, areaWidth_ = 0, areaHeight_ = 0;
   int logicalWidth_ = 0, logicalHeight_ = 0;
 };
+
+// The program's main window, where the play screen is shown and whose keys end the program;
+// set when it is created, never cleared.
+extern WindowHandle MainWindow;

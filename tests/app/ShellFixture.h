@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Errors.h"
+#include "platform/Errors.h"
 #include "app/MainWindow.h"
-#include "app/Registry.h"
+#include "display/FrameComposition.h"
+#include "content/Character.h"
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "platform/MessageBox.h"

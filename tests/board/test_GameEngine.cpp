@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Registry.h"
 #include "board/GameEngine.h"
 #include "board/GridSquare.h"
 #include "content/Character.h"

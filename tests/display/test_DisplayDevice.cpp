@@ -49,16 +49,14 @@ std::vector<uint8_t> Bytes(const Surface* surface) {
 
 using DisplayDeviceTest = DisplayFixture;
 
-TEST_F(DisplayDeviceTest, WindowedInitMakesAClientSizedBackBufferInTheChosenDepth) {
+TEST_F(DisplayDeviceTest, WindowedInitMakesAClientSizedBackBufferInTheDesktopsFormat) {
   struct Case {
     uint32_t depth;
-    uint32_t format;
     int32_t countAfter;
   };
-  // Each Init releases the one before, so the count goes on from the -1 a release leaves.
-  const Case cases[] = {{16, SDL_PIXELFORMAT_RGB565, 2},
-                        {24, SDL_PIXELFORMAT_BGR24, 1},
-                        {32, SDL_PIXELFORMAT_RGB888, 0}};
+  // Each Init releases the one before, so the count goes on from the -1 a release leaves. The
+  // depth chooses the full-screen mode only: a window always takes the desktop's format.
+  const Case cases[] = {{16, 2}, {24, 1}, {32, 0}, {8, -1}};
   SDL_SetWindowSize(window->Sdl(), 600, 400);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.depth);
@@ -70,7 +68,7 @@ TEST_F(DisplayDeviceTest, WindowedInitMakesAClientSizedBackBufferInTheChosenDept
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->Width(), 600);
     EXPECT_EQ(back->Height(), 400);
-    EXPECT_EQ(back->Sdl()->format->format, c.format);
+    EXPECT_EQ(back->Sdl()->format->format, Screen()->format->format);
     EXPECT_FALSE(IsFullScreen(window));
     int32_t x = 0, y = 0;
     ASSERT_TRUE(window->ToPlayScreen(17, 35, x, y));
@@ -109,8 +107,8 @@ TEST_F(DisplayDeviceTest, EachFailingCreationStepSetsItsCodeAndReleasesWhatWasMa
       {Step::Video, kFullScreen, 0, ErrorCreateDisplay, 0},
       {Step::CooperativeLevel, kWindowed, 0, ErrorCooperativeLevel, -1},
       {Step::CooperativeLevel, kFullScreen, 0, ErrorCooperativeLevel, -1},
-      {Step::DisplayMode, kFullScreen, 0, ErrorDisplayMode, -1},
-      {Step::DisplayMode, kWindowed, 1, 0, 2},
+      {Step::FullScreenMode, kFullScreen, 0, ErrorDisplayMode, -1},
+      {Step::FullScreenMode, kWindowed, 1, 0, 2},
       {Step::PrimarySurface, kWindowed, 0, ErrorPrimarySurface, -1},
       {Step::PrimarySurface, kFullScreen, 0, ErrorPrimarySurface, -1},
       {Step::BackBuffer, kWindowed, 0, ErrorBackBuffer, -1},
@@ -147,7 +145,6 @@ TEST_F(DisplayDeviceTest, RealRefusalsGiveTheCodeOfTheirStep) {
       {"destroyed window", kFullScreen, gone, 32, ErrorCooperativeLevel},
       {"8 bits full screen", kFullScreen, window, 8, ErrorDisplayMode},
       {"15 bits full screen", kFullScreen, window, 15, ErrorDisplayMode},
-      {"8 bits windowed", kWindowed, window, 8, ErrorBackBuffer},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -230,16 +227,23 @@ TEST_F(DisplayDeviceTest, TheDeviceNeverGivesBackItsOwnBuffers) {
   EXPECT_TRUE(IsColor(ColorAt(back, 5, 5), 255, 0, 0));
 }
 
-TEST_F(DisplayDeviceTest, WindowedPresentShowsTheBackBufferInItsDepth) {
-  // 5-6-5 keeps only the top 5, 6 and 5 bits; the other depths show the colour exactly.
+TEST_F(DisplayDeviceTest, PresentShowsTheBackBufferInTheDepthOfTheMode) {
+  // Full screen at 16 bits keeps only the top 5, 6 and 5 bits of a colour; the other depths,
+  // and a window at any depth, show it exactly.
+  ShutdownPlatform();
+  OpenPlatform("offscreen");
   struct Case {
+    uint32_t flags;
     uint32_t depth;
     uint8_t r, g, b;
   };
-  const Case cases[] = {{16, 8, 12, 8}, {24, 15, 15, 15}, {32, 15, 15, 15}};
+  const Case cases[] = {{kFullScreen, 16, 8, 12, 8},  {kFullScreen, 24, 15, 15, 15},
+                        {kFullScreen, 32, 15, 15, 15}, {kWindowed, 16, 15, 15, 15},
+                        {kWindowed, 24, 15, 15, 15},  {kWindowed, 32, 15, 15, 15}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags == kWindowed ? "windowed" : "full screen");
     SCOPED_TRACE(c.depth);
-    ASSERT_EQ(device->Init(kWindowed, window, 640, 480, c.depth, 0), 1);
+    ASSERT_EQ(device->Init(c.flags, window, 640, 480, c.depth, 0), 1);
     const SDL_Rect square{100, 50, 20, 10};
     Fill(device->ActiveBackBuffer(), &square, 15, 15, 15);
     device->Present(window);
@@ -251,7 +255,9 @@ TEST_F(DisplayDeviceTest, WindowedPresentShowsTheBackBufferInItsDepth) {
 }
 
 TEST_F(DisplayDeviceTest, Every16BitPixelIsShownAsTheColourItStandsFor) {
-  ASSERT_EQ(device->Init(kWindowed, window, 640, 480, 16, 0), 1);
+  ShutdownPlatform();
+  OpenPlatform("offscreen");
+  ASSERT_EQ(device->Init(kFullScreen, window, 640, 480, 16, 0), 1);
   // All 65536 values of 5-6-5 in a 256 x 256 block; each must reach the window as the colour
   // SDL reads from it.
   SDL_Surface* buffer = device->ActiveBackBuffer()->Sdl();
@@ -439,9 +445,12 @@ TEST_F(ColorKeyTest, ModesChooseTheDisplayFormatsMasksInOrderOfBits) {
   const Depth depths[] = {{16, 0x07E0, 0x001F, 0xF800},
                           {24, 0x00FF00, 0x0000FF, 0xFF0000},
                           {32, 0x0000FF00, 0x000000FF, 0x00FF0000}};
+  // Each depth in full screen, where it sets the format of the buffers and pictures.
+  ShutdownPlatform();
+  OpenPlatform("offscreen");
   for (const Depth& d : depths) {
     SCOPED_TRACE(d.depth);
-    ASSERT_EQ(device->Init(kWindowed, window, 640, 480, d.depth, 0), 1);
+    ASSERT_EQ(device->Init(kFullScreen, window, 640, 480, d.depth, 0), 1);
     const std::pair<uint32_t, uint32_t> modes[] = {{KeyGreen, d.green},
                                                    {KeyGreen | KeyBlue, d.green},
                                                    {KeyBlue, d.blue},

@@ -1,5 +1,8 @@
 // The frame-rate line: azure letters on an opaque black box at its place in the back buffer.
+#include <algorithm>
+
 #include "DisplayFixture.h"
+#include "display/TextRenderer.h"
 
 namespace {
 
@@ -20,8 +23,10 @@ class TextTest : public DisplayFixture {
 };
 
 TEST_F(TextTest, LineIsAzureOnBlackFromItsCorner) {
+  ShutdownPlatform();
+  OpenPlatform("offscreen");
   for (uint32_t depth : {16u, 24u, 32u}) {
-    ASSERT_EQ(device->Init(1, window, 640, 480, depth, 0), 1);
+    ASSERT_EQ(device->Init(FullScreenFlag, window, 640, 480, depth, 0), 1);
     SDL_Surface* buffer = device->ActiveBackBuffer()->Sdl();
     SDL_FillRect(buffer, nullptr, SDL_MapRGB(buffer->format, 255, 255, 255));
     device->DrawText(0, 5, "FPS: 60   -- Press F12 to exit", 0x00FF7F00, 0);
@@ -49,6 +54,19 @@ TEST_F(TextTest, AChangedNumberIsDrawnAnew) {
   std::vector<uint32_t> second;
   for (int x = 0; x < 200; ++x) second.push_back(device->ActiveBackBuffer()->Pixel(x, 10));
   EXPECT_NE(first, second);
+}
+
+TEST_F(TextTest, AMissingFontIsReportedOnceAndDrawsNothing) {
+  ASSERT_EQ(device->Init(1, window, 640, 480, 32, 0), 1);
+  SDL_Surface* buffer = device->ActiveBackBuffer()->Sdl();
+  ::testing::internal::CaptureStderr();
+  TextRenderer text("/nonexistent/font.ttf");
+  EXPECT_FALSE(text.Draw(buffer, 0, 5, "FPS: 1", 0x00FF7F00, 0));
+  EXPECT_FALSE(text.Draw(buffer, 0, 5, "FPS: 2", 0x00FF7F00, 0));
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.rfind("Tarnwick: cannot open the font /nonexistent/font.ttf", 0), 0u) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_EQ(Count(0, 0, 640, 480, SDL_Color{0, 0, 0, 255}), 640 * 480);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The error texts, exactly as the program has always shown them.
-#include "app/Errors.h"
+#include "platform/Errors.h"
 
 int32_t LastError = 0;
 

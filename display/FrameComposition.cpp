@@ -1,0 +1,147 @@
+// FrameComposition: RenderFrame and the drawing of characters and cells.
+#include "display/FrameComposition.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "board/BoardLayout.h"
+#include "board/GameEngine.h"
+#include "board/GridSquare.h"
+#include "content/Character.h"
+#include "content/CharacterCell.h"
+#include "content/DefinitionFile.h"
+#include "display/DisplayDevice.h"
+
+using namespace BoardLayout;
+
+int32_t ShowFps = 1;
+int32_t FramesPerSecond = 0;
+
+namespace {
+
+// The frame-rate line at the top of the screen: azure letters on black.
+constexpr const char* kFpsFormat = "FPS: %d   -- Press F12 to exit";
+constexpr int32_t kFpsX = 0;
+constexpr int32_t kFpsY = 5;
+constexpr uint32_t kFpsTextColor = 0x00FF7F00;
+constexpr uint32_t kFpsBackgroundColor = 0;
+
+// The left and right edges of the covered rectangles that span the band [top, bottom), in
+// order and merged where they touch.
+std::vector<std::pair<int32_t, int32_t>> CoveredSpans(std::span<const SurfaceRect> covered,
+                                                      int32_t top, int32_t bottom) {
+  std::vector<std::pair<int32_t, int32_t>> spans;
+  for (const SurfaceRect& rect : covered) {
+    if (rect.top <= top && rect.bottom >= bottom && rect.left < rect.right) {
+      spans.emplace_back(rect.left, rect.right);
+    }
+  }
+  std::sort(spans.begin(), spans.end());
+  std::vector<std::pair<int32_t, int32_t>> merged;
+  for (const auto& span : spans) {
+    if (!merged.empty() && span.first <= merged.back().second) {
+      merged.back().second = std::max(merged.back().second, span.second);
+    } else {
+      merged.push_back(span);
+    }
+  }
+  return merged;
+}
+
+}  // namespace
+
+std::vector<SurfaceRect> FrameComposition::Uncovered(const SurfaceRect& screen,
+                                                     std::span<const SurfaceRect> covered) {
+  // The screen is cut into horizontal bands at every covered rectangle's top and bottom; within
+  // a band every covered rectangle spans it whole, so its gaps are plain intervals. A gap that
+  // continues one of the band above grows that rectangle instead of starting a new one.
+  std::vector<int32_t> edges{screen.top, screen.bottom};
+  for (const SurfaceRect& rect : covered) {
+    edges.push_back(std::clamp(rect.top, screen.top, screen.bottom));
+    edges.push_back(std::clamp(rect.bottom, screen.top, screen.bottom));
+  }
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+
+  std::vector<SurfaceRect> gaps;
+  std::vector<size_t> open;  // rectangles that end at the current band's top
+  for (size_t band = 0; band + 1 < edges.size(); ++band) {
+    const int32_t top = edges[band];
+    const int32_t bottom = edges[band + 1];
+    std::vector<size_t> next;
+    int32_t left = screen.left;
+    const auto addGap = [&](int32_t right) {
+      if (right <= left) return;
+      const auto same = std::find_if(open.begin(), open.end(), [&](size_t i) {
+        return gaps[i].left == left && gaps[i].right == right;
+      });
+      if (same != open.end()) {
+        gaps[*same].bottom = bottom;
+        next.push_back(*same);
+      } else {
+        gaps.push_back(SurfaceRect{left, top, right, bottom});
+        next.push_back(gaps.size() - 1);
+      }
+    };
+    for (const auto& [spanLeft, spanRight] : CoveredSpans(covered, top, bottom)) {
+      addGap(std::min(spanLeft, screen.right));
+      left = std::max(left, spanRight);
+    }
+    addGap(screen.right);
+    open = std::move(next);
+  }
+  return gaps;
+}
+
+void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
+  DisplayDevice& display = *Display;
+  const Surface* target = display.ActiveBackBuffer();
+  if (!target) return;
+
+  // Buttons and background cover their areas whole; they are drawn first so that what they
+  // leave uncovered can be cleared before anything is drawn over it.
+  std::vector<SurfaceRect> covered;
+  for (int32_t i = 0; i < CharacterCount && Characters; ++i) {
+    const SurfaceRect area = ButtonArea(i);
+    if (area.bottom > kPanelBottom) break;
+    const Character* character = Characters[i].get();
+    if (!character) continue;
+    Surface* button =
+        character->pressed ? character->buttonDownSurface : character->buttonUpSurface;
+    if (button && display.Blit(area, button, kButtonPicture, BlitWait)) covered.push_back(area);
+  }
+  if (BackgroundSurface && display.Blit(kBoardArea, BackgroundSurface, kBoardPicture, BlitWait)) {
+    covered.push_back(kBoardArea);
+  }
+  const SurfaceRect screen{0, 0, target->Width(), target->Height()};
+  for (const SurfaceRect& gap : FrameComposition::Uncovered(screen, covered)) display.Clear(gap);
+
+  if (gridOverlay) display.Blit(kBoardArea, gridOverlay, kBoardPicture, BlitWait | BlitKeySource);
+  for (int32_t i = 0; i < CharacterCount && i < kMostDrawnCharacters && Characters; ++i) {
+    if (Characters[i]) Characters[i]->Draw();
+  }
+  if (ShowFps) {
+    char line[64];
+    std::snprintf(line, sizeof line, kFpsFormat, FramesPerSecond);
+    display.DrawText(kFpsX, kFpsY, line, kFpsTextColor, kFpsBackgroundColor);
+  }
+  if (!noPresent) display.Present(window);
+}
+
+void Character::Draw() {
+  if (!cells) return;
+  for (int32_t i = 0; i < cellCount; ++i) {
+    if (cells[i]) cells[i]->Draw();
+  }
+}
+
+void CharacterCell::Draw() {
+  if (!shown || !stillSurface || !Display) return;
+  // A cell off the board has no square to stand on.
+  if (!OnBoard(column, row)) return;
+  const GridSquare& square = Square(column, row);
+  const int32_t left = square.x + xOffset;
+  const int32_t top = square.y + yOffset;
+  Display->Blit(SurfaceRect{left, top, left + width, top + height}, stillSurface,
+                SurfaceRect{0, 0, width, height}, BlitWait | BlitKeySource);
+}
