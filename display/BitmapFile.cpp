@@ -5,8 +5,9 @@
 
 #include <bit>
 #include <cstring>
-#include <fstream>
 #include <utility>
+
+#include "platform/ContentFile.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ constexpr uint32_t kBitfields = 3;
 // headers, masks and palette: no row of pixels takes more than 4 bytes a pixel, padding
 // included, and run-length data written by any sane encoder takes no more. Anything longer is
 // not read at all.
-constexpr std::streamoff kMaxFileBytes = BitmapFile::kMaxPixels * 4 + 2 * 1024 * 1024;
+constexpr int64_t kMaxFileBytes = BitmapFile::kMaxPixels * 4 + 2 * 1024 * 1024;
 
 bool HeaderSizeKnown(uint32_t size) {
   switch (size) {
@@ -79,15 +80,15 @@ bool IndexesInPalette(const SDL_Surface& picture) {
 }  // namespace
 
 bool BitmapFile::Read(const char* path) {
-  if (!path) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > kMaxFileBytes) return false;
-  in.seekg(0, std::ios::beg);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
+  ContentFile file(path);
+  if (!file.IsOpen() || file.Size() > kMaxFileBytes) return false;
+  // The whole file as long as it was when opened; a file cut meanwhile is refused.
+  std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
+  for (size_t taken = 0; taken < bytes.size();) {
+    const ssize_t got = file.Read(bytes.data() + taken, bytes.size() - taken);
+    if (got <= 0) return false;
+    taken += static_cast<size_t>(got);
+  }
   return Parse(std::move(bytes));
 }
 
