@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the configuration dialog's logo with ImageMagick and embeds it in the program.
+"""Draws the configuration dialog's logo with ImageMagick.
 
-Writes app/logo.png (313x52, 24-bit RGB) and app/ConfigLogo.h, which holds the PNG's bytes so
-that the program finds its logo whatever its working directory. Run it from anywhere after
-changing the drawing; both outputs are committed.
+Writes app/logo.png (313x52, 24-bit RGB), which the build embeds in the program so that it
+finds its logo whatever its working directory. Run it from anywhere after changing the
+drawing; the output is committed.
 """
 
 import pathlib
@@ -11,7 +11,6 @@ import subprocess
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 PNG = ROOT / "app" / "logo.png"
-HEADER = ROOT / "app" / "ConfigLogo.h"
 CONVERT = "/usr/bin/convert"
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf"
 SMALL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
@@ -53,19 +52,5 @@ def draw():
     subprocess.run(command, check=True)
 
 
-def embed():
-    data = PNG.read_bytes()
-    rows = []
-    for start in range(0, len(data), 16):
-        rows.append("    " + ", ".join(f"0x{b:02x}" for b in data[start:start + 16]) + ",")
-    HEADER.write_text(
-        "// The configuration dialog's logo as PNG bytes, made by tools/make_logo.py.\n"
-        "#pragma once\n\n"
-        "#include <cstdint>\n\n"
-        f"// {WIDTH} by {HEIGHT} pixels, 24 bits per pixel.\n"
-        "inline constexpr uint8_t ConfigLogoPng[] = {\n" + "\n".join(rows) + "\n};\n")
-
-
 if __name__ == "__main__":
     draw()
-    embed()
