@@ -1,6 +1,9 @@
 // WinMain: start-up in its fixed order, then the frame loop, then shutdown.
 #include "app/WinMain.h"
 
+#include <cstdio>
+#include <filesystem>
+
 #include "app/ConfigWindow.h"
 #include "app/Errors.h"
 #include "app/FrameLoop.h"
@@ -56,6 +59,12 @@ int32_t WinMain() {
   DefinitionHeader header;
   definition.ReadHeader(kDefinitionPath, &header);
   if (!header.complete) {
+    // Started from the wrong folder, the game ends without a word on screen: say why here.
+    if (!definition.isOpen) {
+      std::error_code ignored;
+      std::fprintf(stderr, "Tarnwick: no game found: %s is missing in %s\n", kDefinitionPath,
+                   std::filesystem::current_path(ignored).c_str());
+    }
     Shutdown();
     return 0;
   }

@@ -36,10 +36,11 @@ class StartupTest(harness.TestCase):
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(game.messages(), [])
 
-    def test_no_content_at_all_ends_silently(self):
+    def test_no_content_at_all_ends_silently_with_a_hint_on_stderr(self):
         game = start_past_dialog(self, "empty")
         self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), [])
+        self.assertEqual(game.messages(), [
+            f"no game found: packages/morrels.pkg is missing in {os.path.realpath(game.dir)}"])
 
     def test_f12_ends_the_game(self):
         game = start_past_dialog(self)
