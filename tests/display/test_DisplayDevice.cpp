@@ -237,9 +237,9 @@ TEST_F(DisplayDeviceTest, PresentShowsTheBackBufferInTheDepthOfTheMode) {
     uint32_t depth;
     uint8_t r, g, b;
   };
-  const Case cases[] = {{kFullScreen, 16, 8, 12, 8},  {kFullScreen, 24, 15, 15, 15},
+  const Case cases[] = {{kFullScreen, 16, 8, 12, 8},   {kFullScreen, 24, 15, 15, 15},
                         {kFullScreen, 32, 15, 15, 15}, {kWindowed, 16, 15, 15, 15},
-                        {kWindowed, 24, 15, 15, 15},  {kWindowed, 32, 15, 15, 15}};
+                        {kWindowed, 24, 15, 15, 15},   {kWindowed, 32, 15, 15, 15}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.flags == kWindowed ? "windowed" : "full screen");
     SCOPED_TRACE(c.depth);
