@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,18 @@ TEST_F(DisplayDeviceTest, RealRefusalsGiveTheCodeOfTheirStep) {
     EXPECT_EQ(device->ActiveBackBuffer(), nullptr);
     EXPECT_FALSE(IsFullScreen(window));
   }
+}
+
+TEST_F(DisplayDeviceTest, ARefusalBySdlWritesSdlsReasonOnItsOwnLine) {
+  ShutdownPlatform();
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(device->Init(kWindowed, nullptr, 640, 480, 32, 0), 0);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(LastError, ErrorCreateDisplay);
+  EXPECT_EQ(said.rfind("SDL_InitSubSystem: ", 0), 0u) << said;
+  EXPECT_NE(said.find("no-such-driver"), std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 TEST_F(DisplayDeviceTest, AlphaNeedsFullScreenAndEndsWithoutA3DDevice) {
