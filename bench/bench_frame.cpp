@@ -1,13 +1,18 @@
 // The cost of composing one frame of the sample game (panel buttons, board, overlay, every
 // character standing on the board, the frame-rate line) into the back buffer, at each colour
-// depth, without presenting it. Runs on SDL's dummy video driver from the repository's root.
+// depth, without presenting it; beside it a plain copy of as many bytes as the frame has, and
+// the clearing of what the frame's pictures leave uncovered. Runs in full screen on SDL's
+// offscreen video driver, where the back buffer has the depth asked for.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "app/Shutdown.h"
+#include "board/BoardLayout.h"
 #include "board/GameEngine.h"
 #include "content/Character.h"
 #include "content/DefinitionFile.h"
@@ -23,7 +28,7 @@ int64_t Procedure(WindowHandle, uint32_t, uint64_t, int64_t) { return 0; }
 bool OpenSampleGame(uint32_t depth, WindowHandle window) {
   Display = std::make_unique<DisplayDevice>();
   Engine = std::make_unique<GameEngine>();
-  if (!Display->Init(1, window, 640, 480, depth, 0)) return false;
+  if (!Display->Init(FullScreenFlag, window, 640, 480, depth, 0)) return false;
   DefinitionFile definition;
   DefinitionHeader header;
   definition.ReadHeader("packages/morrels.pkg", &header);
@@ -56,10 +61,42 @@ void BM_RenderFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderFrame)->Arg(16)->Arg(24)->Arg(32)->Unit(benchmark::kMicrosecond);
 
+// A frame's worth of bytes copied with memcpy: what composing a frame is held against.
+void BM_CopyFrameBytes(benchmark::State& state) {
+  const size_t bytes = size_t{640} * 480 * static_cast<size_t>(state.range(0)) / 8;
+  std::vector<uint8_t> from(bytes, 1), to(bytes);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_CopyFrameBytes)->Arg(16)->Arg(24)->Arg(32)->Unit(benchmark::kMicrosecond);
+
+// The part of a frame that clears what the buttons and the board picture leave uncovered.
+void BM_ClearUncovered(benchmark::State& state) {
+  const auto depth = static_cast<uint32_t>(state.range(0));
+  WindowHandle window = CreatePlatformWindow("Tarnwick", 50, 50, 640, 480, true, Procedure);
+  if (!window || !OpenSampleGame(depth, window)) {
+    state.SkipWithError("the sample game did not load");
+  } else {
+    std::vector<SurfaceRect> covered{BoardLayout::kBoardArea};
+    for (int32_t i = 0; i < CharacterCount; ++i) covered.push_back(BoardLayout::ButtonArea(i));
+    for (auto _ : state) {
+      for (const SurfaceRect& gap : FrameComposition::Uncovered({0, 0, 640, 480}, covered)) {
+        Display->Clear(gap);
+      }
+    }
+  }
+  Shutdown();
+  DestroyWindow(window);
+}
+BENCHMARK(BM_ClearUncovered)->Arg(16)->Arg(24)->Arg(32)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
   const char* root = std::getenv("TARNWICK_SOURCE_DIR");
   if (chdir(root ? root : ".") != 0 || chdir("game") != 0 || !InitVideo()) return 1;
   benchmark::Initialize(&argc, argv);

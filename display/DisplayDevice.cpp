@@ -431,9 +431,24 @@ bool DisplayDevice::Blit(const SurfaceRect& destination, Surface* source,
 
 void DisplayDevice::Clear(const SurfaceRect& area) {
   Surface* target = ActiveBackBuffer();
-  if (!target || area.right <= area.left || area.bottom <= area.top) return;
-  SDL_Rect sdlArea = ToSdl(area);
-  SDL_FillRect(target->Sdl(), &sdlArea, SDL_MapRGB(target->Sdl()->format, 0, 0, 0));
+  if (!target || !Inside(area, *target) || area.right <= area.left || area.bottom <= area.top) {
+    return;
+  }
+  SDL_Surface* pixels = target->Sdl();
+  const Uint32 black = SDL_MapRGB(pixels->format, 0, 0, 0);
+  if (black != 0 || SDL_MUSTLOCK(pixels)) {
+    SDL_Rect sdlArea = ToSdl(area);
+    SDL_FillRect(pixels, &sdlArea, black);
+    return;
+  }
+  // Black is all zero bytes: row by row with memset, which SDL does not do for 3-byte pixels.
+  const int bytes = pixels->format->BytesPerPixel;
+  auto* row = static_cast<uint8_t*>(pixels->pixels) + ptrdiff_t{area.top} * pixels->pitch +
+              ptrdiff_t{area.left} * bytes;
+  const size_t length = static_cast<size_t>(area.right - area.left) * static_cast<size_t>(bytes);
+  for (int32_t y = area.top; y < area.bottom; ++y, row += pixels->pitch) {
+    std::memset(row, 0, length);
+  }
 }
 
 bool DisplayDevice::OwnBuffer(const Surface* surface) const {
