@@ -260,6 +260,7 @@ void DisplayDevice::LeaveFullScreen() {
 }
 
 void DisplayDevice::Release() {
+  showing_ = false;
   if (backBuffer_) {
     backBuffer_.reset();
     --surfaceCount;
@@ -404,6 +405,17 @@ void DisplayDevice::SetColorKeyMode(uint32_t mode) {
 void DisplayDevice::ApplyColorKey(Surface* surface) {
   if (!surface || OwnBuffer(surface)) return;
   surface->SetColorKey(colorKey_);
+}
+
+bool DisplayDevice::IsShowing(const FrameKey& key) const {
+  return showing_ && IsWindow(window_) && window_->Spoiled() == shownSpoiled_ && key == shownKey_;
+}
+
+void DisplayDevice::RememberShown(FrameKey key) {
+  if (!ready || !IsWindow(window_)) return;
+  shownKey_ = std::move(key);
+  shownSpoiled_ = window_->Spoiled();
+  showing_ = true;
 }
 
 Surface* DisplayDevice::ActiveBackBuffer() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "display/Surface.h"
 #include "platform/Window.h"
@@ -50,6 +51,14 @@ class DisplayDevice {
   // Transparent colour: choose the key, then apply it to the surfaces that are to have it.
   void SetColorKeyMode(uint32_t mode);
   void ApplyColorKey(Surface* surface);
+
+  // Frames that would show what the screen shows already are skipped. A frame is known by the
+  // key of the values it was composed from: Present shows the back buffer, RememberShown
+  // records its key, and the screen counts as showing that key until the window reports its
+  // picture spoiled or the device is opened or released.
+  using FrameKey = std::vector<int64_t>;
+  bool IsShowing(const FrameKey& key) const;
+  void RememberShown(FrameKey key);
 
   // Frame drawing: the buffer every frame is composed into, one-to-one copies into it (false
   // when the copy was refused and nothing drawn), and black filling.
@@ -105,6 +114,10 @@ class DisplayDevice {
   // SDL pixel format of the buffers and bitmaps, chosen by the colour depth at Init.
   uint32_t pixelFormat_ = 0;
   uint32_t colorKey_ = 0;
+  // The key of the frame on screen, and the window's spoil count when it was shown.
+  FrameKey shownKey_;
+  uint64_t shownSpoiled_ = 0;
+  bool showing_ = false;
   // Opened on the first line of text.
   std::unique_ptr<TextRenderer> text_;
 };

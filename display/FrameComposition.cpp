@@ -2,6 +2,7 @@
 #include "display/FrameComposition.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "board/BoardLayout.h"
@@ -93,10 +94,43 @@ std::vector<SurfaceRect> FrameComposition::Uncovered(const SurfaceRect& screen,
   return gaps;
 }
 
+std::vector<int64_t> FrameComposition::FrameKey(const GameEngine& engine) {
+  const auto address = [](const void* pointer) {
+    return static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer));
+  };
+  std::vector<int64_t> key{ShowFps ? FramesPerSecond : INT64_MIN, CharacterCount,
+                           address(BackgroundSurface), address(engine.gridOverlay)};
+  for (int32_t i = 0; i < CharacterCount && i < kMostDrawnCharacters && Characters; ++i) {
+    const Character* character = Characters[i].get();
+    if (!character) {
+      key.push_back(-1);
+      continue;
+    }
+    key.push_back(
+        address(character->pressed ? character->buttonDownSurface : character->buttonUpSurface));
+    key.push_back(character->cells ? character->cellCount : 0);
+    for (int32_t j = 0; character->cells && j < character->cellCount; ++j) {
+      const CharacterCell* cell = character->cells[j].get();
+      if (!cell || !cell->shown || !OnBoard(cell->column, cell->row)) {
+        key.push_back(-1);
+        continue;
+      }
+      const GridSquare& square = Square(cell->column, cell->row);
+      key.insert(key.end(), {address(cell->stillSurface), square.x + cell->xOffset,
+                             square.y + cell->yOffset, cell->width, cell->height});
+    }
+  }
+  return key;
+}
+
 void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
   DisplayDevice& display = *Display;
   const Surface* target = display.ActiveBackBuffer();
   if (!target) return;
+  // A frame equal to the one on screen is neither composed nor presented: the picture stays
+  // exactly what composing would give, at no cost while nothing moves.
+  DisplayDevice::FrameKey key = FrameComposition::FrameKey(*this);
+  if (!noPresent && display.IsShowing(key)) return;
 
   // Buttons and background cover their areas whole; they are drawn first so that what they
   // leave uncovered can be cleared before anything is drawn over it.
@@ -125,7 +159,10 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
     std::snprintf(line, sizeof line, kFpsFormat, FramesPerSecond);
     display.DrawText(kFpsX, kFpsY, line, kFpsTextColor, kFpsBackgroundColor);
   }
-  if (!noPresent) display.Present(window);
+  if (!noPresent) {
+    display.Present(window);
+    display.RememberShown(std::move(key));
+  }
 }
 
 void Character::Draw() {

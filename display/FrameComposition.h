@@ -10,6 +10,8 @@
 
 #include "display/Surface.h"
 
+class GameEngine;
+
 // The frame-rate line: drawn while ShowFps is non-zero, showing the frames the frame loop
 // counted in the last measured second.
 extern int32_t ShowFps;
@@ -21,5 +23,10 @@ namespace FrameComposition {
 // covering allows. Each frame clears these before drawing the rest, so that nothing a former
 // frame drew there (a preview reaching above the board) stays behind.
 std::vector<SurfaceRect> Uncovered(const SurfaceRect& screen, std::span<const SurfaceRect> covered);
+
+// Everything the next frame would be composed from: the pictures chosen for the buttons, the
+// board's pictures, where each drawn cell stands and with which picture, and the frame-rate
+// line. Two equal keys compose the same frame, which is then not composed again.
+std::vector<int64_t> FrameKey(const GameEngine& engine);
 
 }  // namespace FrameComposition

@@ -131,6 +131,21 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message) {
       message.wParam = 0;
       message.lParam = 0;
       switch (event.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          message.window->Spoil();
+          break;
+        default:
+          break;
+      }
+      switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
           message.message = WM_CLOSE;
           return true;

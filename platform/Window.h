@@ -33,11 +33,18 @@ class Window {
   // wherever it happens.
   bool HasMouseCapture() const;
 
+  // The window system may have spoiled the picture in the window (uncovered, resized, shown
+  // again, focus moved): each such event is counted, so that whoever presents into the window
+  // knows to present a whole frame again.
+  void Spoil() { ++spoiled_; }
+  uint64_t Spoiled() const { return spoiled_; }
+
  private:
   SDL_Window* window_;
   Procedure procedure_;
   int areaX_ = 0, areaY_ = 0, areaWidth_ = 0, areaHeight_ = 0;
   int logicalWidth_ = 0, logicalHeight_ = 0;
+  uint64_t spoiled_ = 0;
 };
 
 // The program's main window, where the play screen is shown and whose keys end the program;

@@ -120,6 +120,10 @@ class CompositionTest : public ContentFixture {
 
   void Render(int32_t noPresent = 1) { engine->RenderFrame(nullptr, noPresent); }
 
+  // The suite's window, and its own surface where presented frames land.
+  static WindowHandle Window() { return FindWindowById(SDL_GetWindowID(SDL_GetWindowFromID(1))); }
+  static SDL_Surface* Screen() { return SDL_GetWindowSurface(Window()->Sdl()); }
+
   std::unique_ptr<GameEngine> engine;
 };
 
@@ -225,15 +229,66 @@ TEST_F(CompositionTest, FrameRateLineIsAzureOnBlackFromRowFive) {
 }
 
 TEST_F(CompositionTest, NoPresentLeavesTheWindowAsItWas) {
-  SDL_Surface* screen = SDL_GetWindowSurface(SDL_GetWindowFromID(1));
-  ASSERT_NE(screen, nullptr);
+  SDL_Surface* screen = Screen();
   SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 255, 0, 255));
-  WindowHandle window = FindWindowById(SDL_GetWindowID(SDL_GetWindowFromID(1)));
-  engine->RenderFrame(window, 1);
+  engine->RenderFrame(Window(), 1);
   EXPECT_EQ(At(screen, 100, 100), kMagenta);
-  engine->RenderFrame(window, 0);
+  engine->RenderFrame(Window(), 0);
   EXPECT_EQ(At(screen, 100, 100), kWhite);
 }
+
+TEST_F(CompositionTest, AFrameLikeTheOneOnScreenIsPresentedAgainOnlyOnceTheWindowIsSpoiled) {
+  engine->RenderFrame(Window(), 0);
+  SDL_FillRect(Screen(), nullptr, SDL_MapRGB(Screen()->format, 255, 0, 255));
+  engine->RenderFrame(Window(), 0);
+  EXPECT_EQ(At(Screen(), 100, 100), kMagenta) << "an unchanged frame was presented again";
+  Window()->Spoil();
+  engine->RenderFrame(Window(), 0);
+  EXPECT_EQ(At(Screen(), 100, 100), kWhite);
+}
+
+struct ChangeCase {
+  const char* name;
+  void (*change)();
+};
+void PrintTo(const ChangeCase& c, std::ostream* out) { *out << c.name; }
+
+const ChangeCase kChanges[] = {
+    {"CellMovesOneSquare", [] { Characters[0]->SetPosition(1, 4); }},
+    {"CellHidden", [] { Characters[0]->SetShown(0); }},
+    {"ButtonPressed", [] { Characters[0]->pressed = 1; }},
+    {"FrameRateShown", [] { ShowFps = 1; }},
+    {"FrameRateChanges", [] { FramesPerSecond = 7; }},
+};
+
+class ChangeTest : public CompositionTest, public ::testing::WithParamInterface<ChangeCase> {
+ protected:
+  static std::vector<Rgb> Picture(SDL_Surface* surface) {
+    std::vector<Rgb> picture;
+    for (int y = 0; y < 480; ++y) {
+      for (int x = 0; x < 640; ++x) picture.push_back(At(surface, x, y));
+    }
+    return picture;
+  }
+};
+
+TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
+  MakeCharacters(1, 1);
+  Characters[0]->SetPosition(0, 4);
+  ShowFps = GetParam().change == kChanges[3].change ? 0 : 1;
+  FramesPerSecond = 60;
+  engine->RenderFrame(Window(), 0);
+  const std::vector<Rgb> before = Picture(Screen());
+  GetParam().change();
+  engine->RenderFrame(Window(), 0);
+  const std::vector<Rgb> shown = Picture(Screen());
+  EXPECT_NE(shown, before);
+  engine->RenderFrame(Window(), 1);
+  EXPECT_TRUE(shown == Picture(Display->ActiveBackBuffer()->Sdl()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, ChangeTest, ::testing::ValuesIn(kChanges),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 struct DrawCase {
   const char* name;
