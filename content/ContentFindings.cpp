@@ -138,6 +138,7 @@ void ContentFindings::Enter(Kind kind, const char* path) {
   OpenFile file;
   file.kind = kind;
   file.path = path;
+  file.record = &files_[file.path];
   open_.push_back(std::move(file));
 }
 
@@ -161,11 +162,16 @@ void ContentFindings::Section(int32_t line, const char* name, bool closed, Names
   const std::string literal = matched == kNoMatch ? "" : literals[matched];
   const char* rest = name + literal.size();
   const int32_t number = SectionScanner::ReadNumber(rest);
-  FileRecord& record = files_[file.path];
-  if (record.sections.size() < kMostSections) {
-    record.sections.emplace(line, SectionMet{literal, number, line});
+  if (file.record->sections.size() < kMostSections) {
+    file.record->sections.emplace(line, SectionMet{literal, number, line});
   }
 
+  file.section = literal;
+  file.number = number;
+  file.sectionLine = line;
+  file.keyed = false;
+
+  if (Quiet(file)) return;
   if (!closed) {
     Warn("section header has no closing ']': its last character is dropped, leaving " +
          Quote(name));
@@ -174,10 +180,6 @@ void ContentFindings::Section(int32_t line, const char* name, bool closed, Names
     UnknownSection(name, literals);
     return;
   }
-  file.section = literal;
-  file.number = number;
-  file.sectionLine = line;
-  file.keyed = false;
   // Only the digits after a numbered section's name count: 'CELLAR 1' is CELL 0.
   const bool numbered = literal != "HEADER";
   if (numbered && std::isalpha(static_cast<unsigned char>(*rest))) {
@@ -190,14 +192,15 @@ void ContentFindings::Line(int32_t line, const char* text, Names keys, size_t ma
   OpenFile& file = open_.back();
   file.line = line;
   if (matched == kNoMatch) {
-    UnknownLine(text, keys);
+    if (!Quiet(file)) UnknownLine(text, keys);
     return;
   }
   const std::string key = keys[matched];
-  int32_t& keyLine = files_[file.path].keyLines[key];
+  int32_t& keyLine = file.record->keyLines[key];
   keyLine = std::max(keyLine, line);
   file.keyed = true;
   if (key == "STILL=") file.stillMet = true;
+  if (Quiet(file)) return;
   const std::string_view value = text + key.size();
   if (!value.empty() && IsBlank(value.front())) {
     Warn("the value of '" + key + "' begins with a space, which is part of it");

@@ -58,10 +58,12 @@ class ContentFindings : public ContentReport {
   void AnimationShown(const char* path) override;
 
  private:
+  struct FileRecord;
   // A file being read, innermost last.
   struct OpenFile {
     Kind kind = Kind::Definition;
     std::string path;
+    FileRecord* record = nullptr;
     int32_t line = 0;
     bool failed = false;
     bool stillMet = false;
@@ -79,8 +81,10 @@ class ContentFindings : public ContentReport {
     int32_t written = 0;
   };
 
-  // A finding about the current line of the current file.
+  // A finding about the current line of the current file; Quiet when no more warnings about
+  // the file are written, so that a huge file of mistakes is not looked at line by line.
   void Warn(const std::string& text);
+  static bool Quiet(const OpenFile& file) { return file.record->written > kMostPerFile; }
   // Ends the current section of `file`, with a warning when it is a cell without a package.
   void CloseSection(OpenFile& file);
   // A body line that matches no key: why, and what was likely meant.

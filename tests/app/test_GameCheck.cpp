@@ -65,6 +65,12 @@ void Edit(const fs::path& file, const std::string& from, const std::string& to) 
   std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
 
+std::string Repeat(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
 struct FindingCase {
   const char* name;
   const char* file;  // in the crafted game
@@ -186,7 +192,10 @@ const FindingCase kFindingCases[] = {
      "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=anims/sway.ani\n[HEADER]\n",
      "packages/one.cel:4: note: animation package 'anims/sway.ani': the game shows this path in a "
      "box at start"},
-    // What a hostile folder holds fails like a missing file, at once.
+    // What a hostile folder holds fails like a missing file, at once; a file of endless
+    // mistakes gives a hundred findings.
+    {"EndlessMistakes", "packages/one.chr", "", Repeat("x=1\n", 150),
+     "packages/one.chr: note: further warnings and notes about this file are left out"},
     {"DefinitionIsADevice", "packages/morrels.pkg", nullptr, "/dev/zero",
      "packages/morrels.pkg: error: the game definition cannot be opened (the game ends without a "
      "message)"},
