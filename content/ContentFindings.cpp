@@ -30,8 +30,10 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string Quote(std::string_view text) {
-  if (text.size() <= kQuoteLength) return "'" + std::string(text) + "'";
-  return "'" + std::string(text.substr(0, kQuoteLength)) + "...'";
+  std::string quoted(1, '\'');
+  quoted.append(text.substr(0, kQuoteLength));
+  quoted.append(text.size() > kQuoteLength ? "...'" : "'");
+  return quoted;
 }
 
 // Edits (insertions, deletions, replacements) between two names, letter case ignored.
@@ -99,7 +101,7 @@ ContentFindings::ContentFindings(std::ostream& out) : out_(out) {}
 void ContentFindings::Add(Severity severity, const std::string& file, int32_t line,
                           const std::string& text) {
   std::string finding = file;
-  if (line > 0) finding += ":" + std::to_string(line);
+  if (line > 0) finding.append(":").append(std::to_string(line));
   finding += std::string(": ") + kSeverityNames[static_cast<int>(severity)] + ": " + text;
   if (written_.count(finding)) return;
   FileRecord& record = files_[file];

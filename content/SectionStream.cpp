@@ -178,10 +178,12 @@ int SectionStream::Look() {
 }
 
 void SectionStream::Take(int c) {
-  if (c == kLineFeed) {
-    ++line_;
+  if (c != kLineFeed) {
+    ++position_;
+    return;
   }
-  position_ += (c == kLineFeed && buffer_[position_] == kCarriageReturn) ? 2 : 1;
+  ++line_;
+  position_ += buffer_[position_] == kCarriageReturn ? 2 : 1;
 }
 
 void SectionStream::NoteTextAfterEnd() {
