@@ -330,10 +330,11 @@ void ContentFindings::UnknownLine(const std::string& text, Names keys) {
   const std::string likely = Closest(trimmed, keys);
   const std::string shown =
       Quote(equals != std::string_view::npos ? line.substr(0, equals + 1) : line);
+  const std::string what = (equals != std::string_view::npos ? "unknown key " : "line ") + shown;
   if (!likely.empty()) {
-    Warn("unknown key " + shown + " is ignored; did you mean '" + likely + "'?");
+    Warn(what + " is ignored; did you mean '" + likely + "'?");
   } else {
-    Warn("line " + shown + " matches no key and is ignored (keys here: " + List(keys) + ")");
+    Warn(what + " is ignored (keys here: " + List(keys) + ")");
   }
 }
 

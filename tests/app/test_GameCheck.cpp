@@ -136,6 +136,9 @@ const FindingCase kFindingCases[] = {
     {"UnknownSection", "packages/one.chr", "", "[ANIMATIONS]\n",
      "packages/one.chr:5: warning: unknown section 'ANIMATIONS' is skipped (sections of a "
      "character package: HEADER, CELL)"},
+    {"CrLfLineEnds", "packages/one.chr", "[HEADER]\nCELLS=1\n",
+     "[HEADER]\r\n\r\nCELLS=1\r\nBOGUS=1\r\n",
+     "packages/one.chr:4: warning: unknown key 'BOGUS=' is ignored (keys here: CELLS=)"},
     {"IndentedKey", "packages/one.chr", "CELLS=1", " CELLS=1",
      "packages/one.chr:2: warning: indented key 'CELLS=' is ignored: keys begin in the first "
      "column"},
