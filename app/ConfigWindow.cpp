@@ -49,9 +49,17 @@ int32_t ControlId(GtkWidget* widget) {
   return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), kIdKey));
 }
 
+ConfigDialogHandler& DialogHandler() {
+  static ConfigDialogHandler handler;
+  return handler;
+}
+
 }  // namespace
 
+void SetConfigDialogHandler(ConfigDialogHandler handler) { DialogHandler() = std::move(handler); }
+
 int32_t ShowConfigDialog() {
+  if (DialogHandler()) return DialogHandler()();
   if (!GtkAvailable()) return ConfigStart;
   ConfigWindow window;
   return window.Run();

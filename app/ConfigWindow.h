@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,10 @@
 // Shows the configuration dialog until Start or Quit ends it and returns ConfigStart or
 // ConfigQuit. Without a display to show it on, start-up goes on: ConfigStart at once.
 int32_t ShowConfigDialog();
+
+// Tests answer the dialog instead of showing it; an empty handler restores the window.
+using ConfigDialogHandler = std::function<int32_t()>;
+void SetConfigDialogHandler(ConfigDialogHandler handler);
 
 class ConfigWindow {
  public:

@@ -1,11 +1,6 @@
 // SectionStream: buffered POSIX reading of a content file with the format's text-mode rules.
 #include "content/SectionStream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -18,30 +13,19 @@ constexpr unsigned char kEndOfText = 0x1A;
 
 SectionStream::SectionStream() = default;
 
-SectionStream::~SectionStream() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-  }
-}
+SectionStream::~SectionStream() = default;
 
 void SectionStream::Open(const char* path) {
-  if (fd_ >= 0) {
+  if (file_.IsOpen()) {
     Close();
   }
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  // Content is read from regular files only: a folder holds no text, a device such as
+  // /dev/zero never ends, and a FIFO would stall the game until some program writes to it.
+  file_ = ContentFile(path);
+  if (!file_.IsOpen()) {
     fail_ = true;
     return;
   }
-  // Content is a file, or a pipe that a program writes it into. A directory holds no text, and
-  // a device such as /dev/zero never ends: both count as unreadable.
-  struct stat status;
-  if (::fstat(fd, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode))) {
-    ::close(fd);
-    fail_ = true;
-    return;
-  }
-  fd_ = fd;
   if (!buffer_) {
     buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
   }
@@ -51,21 +35,20 @@ void SectionStream::Open(const char* path) {
   end_ = fail_ = bad_ = false;
 }
 
-bool SectionStream::IsOpen() const { return fd_ >= 0; }
+bool SectionStream::IsOpen() const { return file_.IsOpen(); }
 
 void SectionStream::Close() {
-  if (fd_ < 0) {
+  if (!file_.IsOpen()) {
     fail_ = true;
     return;
   }
-  const int result = ::close(fd_);
-  fd_ = -1;
+  const bool closed = file_.Close();
   ResetPosition();
   buffer_.reset();
   position_ = 0;
   length_ = 0;
   drained_ = true;
-  if (result != 0) {
+  if (!closed) {
     fail_ = true;
     return;
   }
@@ -77,7 +60,7 @@ void SectionStream::Rewind() {
   ResetPosition();
   position_ = 0;
   length_ = 0;
-  if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+  if (!file_.Rewind()) {
     drained_ = true;
     fail_ = true;
     return;
@@ -212,21 +195,16 @@ bool SectionStream::Refill() {
   std::memmove(buffer_.get(), buffer_.get() + position_, kept);
   position_ = 0;
   length_ = kept;
-  for (;;) {
-    const ssize_t got = ::read(fd_, buffer_.get() + length_, kBufferSize - length_);
-    if (got > 0) {
-      length_ += static_cast<size_t>(got);
-      return true;
-    }
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got < 0) {
-      bad_ = true;
-    }
-    drained_ = true;
-    return false;
+  const ssize_t got = file_.Read(buffer_.get() + length_, kBufferSize - length_);
+  if (got > 0) {
+    length_ += static_cast<size_t>(got);
+    return true;
   }
+  if (got < 0) {
+    bad_ = true;
+  }
+  drained_ = true;
+  return false;
 }
 
 bool SectionStream::AnyFlag() const { return end_ || fail_ || bad_; }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/ContentFile.h"
+
 class SectionStream {
  public:
   // Longest line a read keeps; the buffer holds it and the terminating NUL.
@@ -21,7 +23,7 @@ class SectionStream {
   SectionStream& operator=(const SectionStream&) = delete;
 
   // Opening, closing and rewinding; Open never creates a file and leaves the fail flag set
-  // (and the stream closed) when the file cannot be read.
+  // (and the stream closed) when the path names no regular file that can be read.
   void Open(const char* path);
   bool IsOpen() const;
   void Close();
@@ -58,7 +60,7 @@ class SectionStream {
   // Back to the first line, for a new file or a new pass over the same one.
   void ResetPosition();
 
-  int fd_ = -1;
+  ContentFile file_;
   std::unique_ptr<unsigned char[]> buffer_;
   size_t position_ = 0;
   size_t length_ = 0;

@@ -5,21 +5,56 @@
 
 #include <bit>
 #include <cstring>
-#include <fstream>
 #include <utility>
+
+#include "platform/ContentFile.h"
 
 namespace {
 
+// File header: the magic "BM", the file's size, two reserved words, and where the pixels
+// start. Offsets here and below are from the start of the file.
 constexpr size_t kFileHeaderSize = 14;
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
-// OS/2 2.x header: its compression 3 is Huffman coding and 4 is RLE24, neither of which the
-// decoders read.
-constexpr uint32_t kOs2HeaderSize = 64;
-// File offsets of the info header's fields, and of the channel masks, which follow a 40-byte
-// header and are part of the longer ones.
-constexpr size_t kMasksOffset = kFileHeaderSize + kInfoHeaderSize;
+constexpr size_t kPixelOffsetField = 10;
 
+// The picture's header follows; every kind begins with its own size in 32 bits.
+constexpr size_t kHeaderSizeField = kFileHeaderSize;
+constexpr size_t kHeaderSizeFieldEnd = kHeaderSizeField + 4;
+
+// Core (OS/2 1.x) header: 16-bit width, height, planes and bit count; 3-byte palette entries.
+constexpr uint32_t kCoreHeaderSize = 12;
+constexpr size_t kCoreWidthField = 18;
+constexpr size_t kCoreHeightField = 20;
+constexpr size_t kCorePlanesField = 22;
+constexpr size_t kCoreBitCountField = 24;
+constexpr uint64_t kCorePaletteEntrySize = 3;
+
+// Info header, which every longer header begins with: 32-bit width and height (a negative
+// height for a top-down picture), 16-bit planes and bit count, then 32-bit compression and,
+// after the image size and resolution, the count of palette colours used; 4-byte palette
+// entries.
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr size_t kInfoWidthField = 18;
+constexpr size_t kInfoHeightField = 22;
+constexpr size_t kInfoPlanesField = 26;
+constexpr size_t kInfoBitCountField = 28;
+constexpr size_t kInfoCompressionField = 30;
+constexpr size_t kInfoColorsUsedField = 46;
+constexpr uint64_t kInfoPaletteEntrySize = 4;
+
+// Longer headers. The OS/2 2.x header's compression 3 is Huffman coding and 4 is RLE24,
+// neither of which the decoders read.
+constexpr uint32_t kRgbMasksHeaderSize = 52;
+constexpr uint32_t kRgbaMasksHeaderSize = 56;
+constexpr uint32_t kOs2HeaderSize = 64;
+constexpr uint32_t kVersion4HeaderSize = 108;
+constexpr uint32_t kVersion5HeaderSize = 124;
+
+// The red, green and blue channel masks, 32 bits each, follow the info header's 40 bytes:
+// after a bare info header they come before the palette, in a longer one they are part of it.
+constexpr size_t kMasksOffset = kFileHeaderSize + kInfoHeaderSize;
+constexpr size_t kMasksSize = 3 * 4;
+
+// Compression codes.
 constexpr uint32_t kRgb = 0;
 constexpr uint32_t kRle8 = 1;
 constexpr uint32_t kRle4 = 2;
@@ -29,17 +64,17 @@ constexpr uint32_t kBitfields = 3;
 // headers, masks and palette: no row of pixels takes more than 4 bytes a pixel, padding
 // included, and run-length data written by any sane encoder takes no more. Anything longer is
 // not read at all.
-constexpr std::streamoff kMaxFileBytes = BitmapFile::kMaxPixels * 4 + 2 * 1024 * 1024;
+constexpr int64_t kMaxFileBytes = BitmapFile::kMaxPixels * 4 + 2 * 1024 * 1024;
 
 bool HeaderSizeKnown(uint32_t size) {
   switch (size) {
     case kCoreHeaderSize:
     case kInfoHeaderSize:
-    case 52:  // with RGB masks
-    case 56:  // with RGBA masks
+    case kRgbMasksHeaderSize:
+    case kRgbaMasksHeaderSize:
     case kOs2HeaderSize:
-    case 108:  // version 4
-    case 124:  // version 5
+    case kVersion4HeaderSize:
+    case kVersion5HeaderSize:
       return true;
     default:
       return false;
@@ -79,15 +114,15 @@ bool IndexesInPalette(const SDL_Surface& picture) {
 }  // namespace
 
 bool BitmapFile::Read(const char* path) {
-  if (!path) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > kMaxFileBytes) return false;
-  in.seekg(0, std::ios::beg);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
+  ContentFile file(path);
+  if (!file.IsOpen() || file.Size() > kMaxFileBytes) return false;
+  // The whole file as long as it was when opened; a file cut meanwhile is refused.
+  std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
+  for (size_t taken = 0; taken < bytes.size();) {
+    const ssize_t got = file.Read(bytes.data() + taken, bytes.size() - taken);
+    if (got <= 0) return false;
+    taken += static_cast<size_t>(got);
+  }
   return Parse(std::move(bytes));
 }
 
@@ -109,25 +144,25 @@ uint32_t BitmapFile::Read32(size_t offset) const {
 
 bool BitmapFile::CheckHeaders() {
   const size_t size = bytes_.size();
-  if (size < kFileHeaderSize + 4 || bytes_[0] != 'B' || bytes_[1] != 'M') return false;
-  const uint32_t headerSize = Read32(kFileHeaderSize);
+  if (size < kHeaderSizeFieldEnd || bytes_[0] != 'B' || bytes_[1] != 'M') return false;
+  const uint32_t headerSize = Read32(kHeaderSizeField);
   if (!HeaderSizeKnown(headerSize) || size < kFileHeaderSize + headerSize) return false;
   const bool core = headerSize == kCoreHeaderSize;
 
   int64_t width = 0, height = 0;
   uint32_t planes = 0, compression = kRgb, colorsUsed = 0;
   if (core) {
-    width = Read16(18);
-    height = Read16(20);
-    planes = Read16(22);
-    bitCount_ = Read16(24);
+    width = Read16(kCoreWidthField);
+    height = Read16(kCoreHeightField);
+    planes = Read16(kCorePlanesField);
+    bitCount_ = Read16(kCoreBitCountField);
   } else {
-    width = static_cast<int32_t>(Read32(18));
-    height = static_cast<int32_t>(Read32(22));
-    planes = Read16(26);
-    bitCount_ = Read16(28);
-    compression = Read32(30);
-    colorsUsed = Read32(46);
+    width = static_cast<int32_t>(Read32(kInfoWidthField));
+    height = static_cast<int32_t>(Read32(kInfoHeightField));
+    planes = Read16(kInfoPlanesField);
+    bitCount_ = Read16(kInfoBitCountField);
+    compression = Read32(kInfoCompressionField);
+    colorsUsed = Read32(kInfoColorsUsedField);
   }
   topDown_ = height < 0;
   if (topDown_) height = -height;
@@ -171,8 +206,8 @@ bool BitmapFile::CheckHeaders() {
   size_t dataStart = kFileHeaderSize + headerSize;
   if (bitCount_ == 16 || bitCount_ == 32) {
     if (compression == kBitfields) {
-      if (headerSize == kInfoHeaderSize) dataStart += 12;
-      if (size < kMasksOffset + 12) return false;
+      if (headerSize == kInfoHeaderSize) dataStart += kMasksSize;
+      if (size < kMasksOffset + kMasksSize) return false;
       for (int channel = 0; channel < 3; ++channel) {
         masks_[channel] = Read32(kMasksOffset + 4 * static_cast<size_t>(channel));
       }
@@ -187,10 +222,11 @@ bool BitmapFile::CheckHeaders() {
     const uint64_t most = uint64_t{1} << bitCount_;
     if (colorsUsed > most) return false;
     const uint64_t entries = colorsUsed ? colorsUsed : most;
-    if (dataStart + entries * (core ? 3 : 4) > size) return false;
+    const uint64_t entrySize = core ? kCorePaletteEntrySize : kInfoPaletteEntrySize;
+    if (dataStart + entries * entrySize > size) return false;
   }
 
-  pixelOffset_ = Read32(10);
+  pixelOffset_ = Read32(kPixelOffsetField);
   if (pixelOffset_ < dataStart || pixelOffset_ >= size) return false;
   stride_ = static_cast<size_t>((width * bitCount_ + 31) / 32 * 4);
   const bool encoded = compression == kRle8 || compression == kRle4;

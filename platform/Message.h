@@ -19,10 +19,29 @@ constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_LBUTTONUP = 0x0202;
 constexpr uint32_t WM_RBUTTONUP = 0x0205;
 
-// Virtual-key codes of the keys the game or its tests name.
+// Virtual-key codes, numbered as on Windows. Letters and digits are their capital ASCII codes
+// ('A' to 'Z', '0' to '9'); F1 to F12 run from VK_F1 in order.
+constexpr int32_t VK_BACK = 0x08;
+constexpr int32_t VK_TAB = 0x09;
 constexpr int32_t VK_RETURN = 0x0D;
+constexpr int32_t VK_SHIFT = 0x10;
+constexpr int32_t VK_CONTROL = 0x11;
+constexpr int32_t VK_MENU = 0x12;  // Alt
 constexpr int32_t VK_ESCAPE = 0x1B;
+constexpr int32_t VK_SPACE = 0x20;
+constexpr int32_t VK_PRIOR = 0x21;  // Page Up
+constexpr int32_t VK_NEXT = 0x22;   // Page Down
+constexpr int32_t VK_END = 0x23;
+constexpr int32_t VK_HOME = 0x24;
+constexpr int32_t VK_LEFT = 0x25;
+constexpr int32_t VK_UP = 0x26;
+constexpr int32_t VK_RIGHT = 0x27;
+constexpr int32_t VK_DOWN = 0x28;
+constexpr int32_t VK_INSERT = 0x2D;
+constexpr int32_t VK_DELETE = 0x2E;
+constexpr int32_t VK_F1 = 0x70;
 constexpr int32_t VK_F4 = 0x73;
+constexpr int32_t VK_F10 = 0x79;
 constexpr int32_t VK_F12 = 0x7B;
 
 struct Message {

@@ -35,7 +35,8 @@ MessageSource& Source() {
 
 bool InitVideo() {
   if (videoUp) return true;
-  // A button released outside the window must not reach it, as with an uncaptured mouse.
+  // The message source captures the mouse for the left button only; a right button released
+  // outside the window reaches nothing.
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   // Ctrl-C in a terminal ends the program the usual way instead of becoming an event.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

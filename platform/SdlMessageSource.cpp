@@ -22,6 +22,18 @@ timespec ToTimespec(int64_t ticks) {
   return ts;
 }
 
+// Puts the play-screen position of a window pixel into the message. A point off the play
+// screen reaches the window only while it holds the mouse, as an uncaptured mouse's would not.
+bool AtPointer(WindowHandle window, int windowX, int windowY, Message& message) {
+  int32_t x = 0, y = 0;
+  if (!window || (!window->ToPlayScreen(windowX, windowY, x, y) && !window->HasMouseCapture())) {
+    return false;
+  }
+  message.wParam = 0;
+  message.lParam = PointerParam(x, y);
+  return true;
+}
+
 }  // namespace
 
 SdlMessageSource::SdlMessageSource() {
@@ -32,7 +44,12 @@ SdlMessageSource::SdlMessageSource() {
 bool SdlMessageSource::Poll(Message& message) {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
-    if (Translate(event, message)) return true;
+    if (!Translate(event, message)) continue;
+    // From a left press to its release the window holds the mouse, so that the release reaches
+    // it wherever it happens and a pressed panel button always comes up again.
+    if (message.message == WM_LBUTTONDOWN) SDL_CaptureMouse(SDL_TRUE);
+    if (message.message == WM_LBUTTONUP) SDL_CaptureMouse(SDL_FALSE);
+    return true;
   }
   return false;
 }
@@ -58,49 +75,49 @@ void SdlMessageSource::WaitUntil(int64_t deadline) {
 }
 
 int32_t SdlMessageSource::VirtualKey(SDL_Keycode key) {
-  if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
   switch (key) {
     case SDLK_BACKSPACE:
-      return 0x08;
+      return VK_BACK;
     case SDLK_TAB:
-      return 0x09;
+      return VK_TAB;
     case SDLK_RETURN:
       return VK_RETURN;
     case SDLK_ESCAPE:
       return VK_ESCAPE;
     case SDLK_SPACE:
-      return 0x20;
+      return VK_SPACE;
     case SDLK_PAGEUP:
-      return 0x21;
+      return VK_PRIOR;
     case SDLK_PAGEDOWN:
-      return 0x22;
+      return VK_NEXT;
     case SDLK_END:
-      return 0x23;
+      return VK_END;
     case SDLK_HOME:
-      return 0x24;
+      return VK_HOME;
     case SDLK_LEFT:
-      return 0x25;
+      return VK_LEFT;
     case SDLK_UP:
-      return 0x26;
+      return VK_UP;
     case SDLK_RIGHT:
-      return 0x27;
+      return VK_RIGHT;
     case SDLK_DOWN:
-      return 0x28;
+      return VK_DOWN;
     case SDLK_INSERT:
-      return 0x2D;
+      return VK_INSERT;
     case SDLK_DELETE:
-      return 0x2E;
+      return VK_DELETE;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT:
-      return 0x10;
+      return VK_SHIFT;
     case SDLK_LCTRL:
     case SDLK_RCTRL:
-      return 0x11;
+      return VK_CONTROL;
     case SDLK_LALT:
     case SDLK_RALT:
-      return 0x12;
+      return VK_MENU;
     default:
       return 0;
   }
@@ -136,7 +153,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message) {
       const int32_t key = VirtualKey(event.key.keysym.sym);
       if (!message.window || key == 0) return false;
       // Keys held with Alt, and F10, are system keys, as on Windows.
-      const bool system = (event.key.keysym.mod & KMOD_ALT) || key == 0x79;
+      const bool system = (event.key.keysym.mod & KMOD_ALT) || key == VK_F10;
       message.message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
       message.wParam = static_cast<uint64_t>(key);
       message.lParam = 0;
@@ -144,12 +161,8 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message) {
     }
     case SDL_MOUSEMOTION: {
       message.window = FindWindowById(event.motion.windowID);
-      int32_t x = 0, y = 0;
-      if (!message.window || !message.window->ToPlayScreen(event.motion.x, event.motion.y, x, y))
-        return false;
+      if (!AtPointer(message.window, event.motion.x, event.motion.y, message)) return false;
       message.message = WM_MOUSEMOVE;
-      message.wParam = 0;
-      message.lParam = PointerParam(x, y);
       return true;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -163,12 +176,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message) {
         return false;
       }
       message.window = FindWindowById(event.button.windowID);
-      int32_t x = 0, y = 0;
-      if (!message.window || !message.window->ToPlayScreen(event.button.x, event.button.y, x, y))
-        return false;
-      message.wParam = 0;
-      message.lParam = PointerParam(x, y);
-      return true;
+      return AtPointer(message.window, event.button.x, event.button.y, message);
     }
     default:
       return false;

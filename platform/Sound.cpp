@@ -4,8 +4,11 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
+
+#include "platform/ContentFile.h"
 
 namespace {
 
@@ -43,6 +46,22 @@ bool OpenAudio(Audio& audio) {
   return true;
 }
 
+// The sound is a content file like any other: its path resolves the same way, and a FIFO or a
+// device is refused before SDL_mixer could wait on it.
+Mix_Chunk* LoadChunk(const char* path) {
+  ContentFile file(path);
+  if (!file.IsOpen()) return nullptr;
+  FILE* stream = ::fdopen(file.Descriptor(), "rb");
+  if (!stream) return nullptr;
+  file.Release();
+  SDL_RWops* source = SDL_RWFromFP(stream, SDL_TRUE);
+  if (!source) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  return Mix_LoadWAV_RW(source, 1);
+}
+
 }  // namespace
 
 void PlaySoundFile(const char* path) {
@@ -54,7 +73,7 @@ void PlaySoundFile(const char* path) {
   if (!OpenAudio(audio)) return;
   auto found = audio.chunks.find(path);
   if (found == audio.chunks.end()) {
-    found = audio.chunks.emplace(path, ChunkPtr(Mix_LoadWAV(path))).first;
+    found = audio.chunks.emplace(path, ChunkPtr(LoadChunk(path))).first;
   }
   if (found->second) Mix_PlayChannel(-1, found->second.get(), 0);
 }

@@ -27,10 +27,18 @@ void Window::SetPlayArea(int x, int y, int width, int height, int logicalWidth, 
 
 bool Window::ToPlayScreen(int windowX, int windowY, int32_t& x, int32_t& y) const {
   if (areaWidth_ <= 0 || areaHeight_ <= 0) return false;
-  const int64_t dx = windowX - areaX_;
-  const int64_t dy = windowY - areaY_;
-  if (dx < 0 || dy < 0 || dx >= areaWidth_ || dy >= areaHeight_) return false;
-  x = static_cast<int32_t>(dx * logicalWidth_ / areaWidth_);
-  y = static_cast<int32_t>(dy * logicalHeight_ / areaHeight_);
-  return true;
+  const int64_t dx = int64_t{windowX} - areaX_;
+  const int64_t dy = int64_t{windowY} - areaY_;
+  // Rounded down, so that a point left of or above the play screen maps below 0.
+  const auto scale = [](int64_t d, int64_t logical, int64_t shown) {
+    const int64_t scaled = d * logical;
+    return static_cast<int32_t>(scaled >= 0 ? scaled / shown : -((-scaled + shown - 1) / shown));
+  };
+  x = scale(dx, logicalWidth_, areaWidth_);
+  y = scale(dy, logicalHeight_, areaHeight_);
+  return dx >= 0 && dy >= 0 && dx < areaWidth_ && dy < areaHeight_;
+}
+
+bool Window::HasMouseCapture() const {
+  return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MOUSE_CAPTURE) != 0;
 }

@@ -26,8 +26,12 @@ class Window {
   // (x, y, width, height in window pixels). Until set, the play screen is the window's
   // client area at one to one.
   void SetPlayArea(int x, int y, int width, int height, int logicalWidth, int logicalHeight);
-  // Maps a window pixel to the play screen; false when it lies outside the play screen.
+  // Maps a window pixel to the play screen; false when it lies outside the play screen, where
+  // x and y are still set, to coordinates beyond its edges.
   bool ToPlayScreen(int windowX, int windowY, int32_t& x, int32_t& y) const;
+  // Whether the window holds the mouse while a button is down, so that it hears the release
+  // wherever it happens.
+  bool HasMouseCapture() const;
 
  private:
   SDL_Window* window_;

@@ -1,5 +1,6 @@
 // Hit testing, the placement rule and the mouse handlers, without any display.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -8,6 +9,8 @@
 #include "board/GridSquare.h"
 #include "content/Character.h"
 #include "content/CharacterCell.h"
+#include "content/ContentFixture.h"
+#include "content/DefinitionFile.h"
 #include "platform/Sound.h"
 
 namespace {
@@ -312,5 +315,172 @@ TEST_F(BoardTest, ACharacterLongerThanTheBoardNeverReachesOutsideIt) {
   EXPECT_EQ(Characters[0]->placed, 0);
   for (const GridSquare& square : Grid) EXPECT_FALSE(square.occupied);
 }
+
+TEST_F(BoardTest, PlacementClampsBeforeItTestsForABlock) {
+  MakeCharacters({3});
+  Select(0);
+  engine.OnLButtonUp(SquareX(4), SquareY(9));
+  EXPECT_TRUE(sounds.empty());
+  EXPECT_EQ(SquaresHeldBy(0), (std::vector<Square>{{4, 7}, {4, 8}, {4, 9}}));
+}
+
+// One row of the selection states' transition table: a state set up by the operations, one
+// event at a place, and the state it leaves.
+struct Transition {
+  const char* name;
+  int32_t pressed, selected;  // the state before: -1 for none
+  enum Event { LeftDown, LeftUp, RightUp, Move } event;
+  int32_t button;  // where: a panel button, or -1 for square (2, 2), -2 for nothing
+  int32_t pressedAfter, selectedAfter;
+  std::vector<uint8_t> pressedFlags;  // each character's pressed flag after
+  bool firstShown;                    // character 0's preview after
+};
+void PrintTo(const Transition& t, std::ostream* out) { *out << t.name; }
+
+const Transition kTransitions[] = {
+    {"IdlePressOnAButton", -1, -1, Transition::LeftDown, 1, 1, -1, {0, 1, 0}, false},
+    {"IdleReleaseOnAButton", -1, -1, Transition::LeftUp, 1, -1, -1, {0, 0, 0}, false},
+    {"PressedReleasedOnItself", 1, -1, Transition::LeftUp, 1, -1, 1, {0, 0, 0}, false},
+    {"PressedReleasedOnAnother", 1, -1, Transition::LeftUp, 2, -1, -1, {0, 0, 0}, false},
+    {"PressedReleasedOnNothing", 1, -1, Transition::LeftUp, -2, -1, -1, {0, 0, 0}, false},
+    {"PressedThenAnotherPressedKeepsTheFirstDown",
+     1,
+     -1,
+     Transition::LeftDown,
+     2,
+     2,
+     -1,
+     {0, 1, 1},
+     false},
+    {"PressedMovedOverTheBoard", 1, -1, Transition::Move, -1, 1, -1, {0, 1, 0}, false},
+    {"SelectedPressesAButton", -1, 0, Transition::LeftDown, 1, 1, 0, {0, 1, 0}, true},
+    {"SelectedReleasedOnNothing", -1, 0, Transition::LeftUp, -2, -1, 0, {0, 0, 0}, true},
+    {"SelectedPlaced", -1, 0, Transition::LeftUp, -1, -1, -1, {0, 0, 0}, true},
+    {"PressedAndSelectedReleasedOnThePressed",
+     1,
+     0,
+     Transition::LeftUp,
+     1,
+     -1,
+     1,
+     {0, 0, 0},
+     false},
+    {"PressedAndSelectedReleasedOnAnother", 1, 0, Transition::LeftUp, 2, -1, 0, {0, 0, 0}, true},
+    {"PressedAndSelectedReleasedOnNothing", 1, 0, Transition::LeftUp, -2, -1, 0, {0, 0, 0}, true},
+    {"PressedAndSelectedReleasedOnTheSelectedsOwn",
+     0,
+     0,
+     Transition::LeftUp,
+     0,
+     -1,
+     0,
+     {0, 0, 0},
+     false},
+    {"PressedAndSelectedReleasedOnASquarePlaces",
+     1,
+     0,
+     Transition::LeftUp,
+     -1,
+     -1,
+     -1,
+     {0, 0, 0},
+     true},
+    {"PressedAndSelectedPressesAThird", 1, 0, Transition::LeftDown, 2, 2, 0, {0, 1, 1}, true},
+    {"PressedAndSelectedTurnsOnTheBoard", 1, 0, Transition::RightUp, -1, 1, 0, {0, 1, 0}, true},
+};
+
+class TransitionTest : public BoardTest, public ::testing::WithParamInterface<Transition> {};
+
+TEST_P(TransitionTest, LeavesTheStateItsRowGives) {
+  const Transition& t = GetParam();
+  MakeCharacters({3, 2, 2});
+  if (t.selected >= 0) {
+    engine.Select(t.selected);
+    engine.Preview(BoardPosition{6, 0});
+  }
+  if (t.pressed >= 0) engine.PressButton(t.pressed);
+  const int32_t x = t.button >= 0 ? kButtonX : t.button == -1 ? SquareX(2) : 460;
+  const int32_t y = t.button >= 0 ? ButtonY(t.button) : SquareY(2);
+  switch (t.event) {
+    case Transition::LeftDown:
+      engine.OnLButtonDown(x, y);
+      break;
+    case Transition::LeftUp:
+      engine.OnLButtonUp(x, y);
+      break;
+    case Transition::RightUp:
+      engine.OnRButtonUp(x, y);
+      break;
+    case Transition::Move:
+      engine.OnMouseMove(x, y);
+      break;
+  }
+  EXPECT_EQ(engine.pressedButton, t.pressedAfter);
+  EXPECT_EQ(engine.selectedCharacter, t.selectedAfter);
+  for (size_t i = 0; i < t.pressedFlags.size(); ++i) {
+    EXPECT_EQ(Characters[i]->pressed, t.pressedFlags[i]) << "character " << i;
+  }
+  EXPECT_EQ(Shown(0), t.firstShown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TransitionTest, ::testing::ValuesIn(kTransitions),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+// Init and Release against real pictures: which overlays exist decides, and whatever was
+// loaded goes back to the display.
+struct InitCase {
+  const char* name;
+  bool shaded, grid;
+  int32_t result;
+};
+void PrintTo(const InitCase& c, std::ostream* out) { *out << c.name; }
+
+class EngineInitTest : public ContentFixture, public ::testing::WithParamInterface<InitCase> {
+ protected:
+  void SetUp() override {
+    ContentFixture::SetUp();
+    for (GridSquare& square : Grid) square = GridSquare();
+    ASSERT_EQ(::getcwd(home, sizeof home), home);
+  }
+  void TearDown() override {
+    ASSERT_EQ(::chdir(home), 0);
+    for (GridSquare& square : Grid) square = GridSquare();
+    ContentFixture::TearDown();
+  }
+  char home[4096] = {};
+};
+
+TEST_P(EngineInitTest, NeedsBothOverlaysAndGivesEverythingBack) {
+  const InitCase& c = GetParam();
+  const std::string folder = std::string("init-") + c.name;
+  Write(folder + "/images/.keep", "");
+  if (c.shaded) WriteBitmap(folder + "/images/ShadedOverlay.bmp", 432, 432, "gray");
+  if (c.grid) WriteBitmap(folder + "/images/GridOverlay.bmp", 432, 432, "lime");
+  ASSERT_EQ(::chdir(PathOf(folder).c_str()), 0);
+  const int32_t before = Display->surfaceCount;
+  {
+    GameEngine engine;
+    BackgroundSurface = Display->LoadBitmap(0, PathOf(kBackground).c_str());
+    ASSERT_NE(BackgroundSurface, nullptr);
+    EXPECT_EQ(engine.Init(), c.result);
+    EXPECT_EQ(Grid[99].x, c.result ? 404 : 0);
+    EXPECT_EQ(Grid[99].y, c.result ? 422 : 0);
+    EXPECT_EQ(Display->surfaceCount, c.result ? before + 3 : before);
+    EXPECT_EQ(BackgroundSurface == nullptr, c.result == 0);
+    engine.Release();
+    engine.Release();
+    EXPECT_EQ(Display->surfaceCount, before);
+    EXPECT_EQ(engine.gridOverlay, nullptr);
+    EXPECT_EQ(engine.shadedOverlay, nullptr);
+  }
+  EXPECT_EQ(Display->surfaceCount, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Overlays, EngineInitTest,
+                         ::testing::Values(InitCase{"Both", true, true, 1},
+                                           InitCase{"ShadedMissing", false, true, 0},
+                                           InitCase{"GridMissing", true, false, 0},
+                                           InitCase{"Neither", false, false, 0}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

@@ -305,10 +305,12 @@ TEST(SectionStreamOpen, OpensOnlyReadableFiles) {
   EXPECT_TRUE(stream.Failed());
   EXPECT_FALSE(std::filesystem::exists(missing)) << "Open never creates a file";
 
-  // A folder holds no text and a device never ends: neither is content.
+  // A folder holds no text, a device never ends and a FIFO may never get a writer: none is
+  // content, and none makes Open wait.
   std::filesystem::create_directory(dir.path() / "folder");
   std::filesystem::create_symlink("/dev/zero", dir.path() / "endless.pkg");
-  for (const char* name : {"folder", "endless.pkg"}) {
+  ASSERT_EQ(::mkfifo(dir.PathOf("pipe.pkg").c_str(), 0600), 0);
+  for (const char* name : {"folder", "endless.pkg", "pipe.pkg"}) {
     SectionStream notAFile;
     notAFile.Open(dir.PathOf(name).c_str());
     EXPECT_FALSE(notAFile.IsOpen()) << name;
@@ -316,9 +318,11 @@ TEST(SectionStreamOpen, OpensOnlyReadableFiles) {
   }
 
   SectionStream good;
-  good.Open(dir.Write("good.pkg", "x").c_str());
-  EXPECT_TRUE(good.IsOpen());
+  dir.Write("good.pkg", "x");
+  good.Open(dir.PathOf("Good.PKG").c_str());
+  EXPECT_TRUE(good.IsOpen()) << "found ignoring letter case";
   EXPECT_FALSE(good.Failed());
+  EXPECT_EQ(ReadAll(good), "x");
 }
 
 TEST(SectionStreamOpen, UnreadableFileStaysClosed) {

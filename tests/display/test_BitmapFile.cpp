@@ -3,6 +3,7 @@
 // absurd files; the surface count and sizes of loaded pictures.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -265,9 +266,15 @@ TEST_F(BitmapLoadTest, LoadingTwiceMakesTwoIndependentSurfaces) {
 TEST_F(BitmapLoadTest, MissingAndUnreadableFilesAreRefused) {
   EXPECT_TRUE(Refused(scratch.PathOf("missing.bmp")));
   EXPECT_TRUE(Refused(scratch.path().string()));
+  ASSERT_EQ(::mkfifo(scratch.PathOf("pipe.bmp").c_str(), 0600), 0);
+  EXPECT_TRUE(Refused(scratch.PathOf("pipe.bmp")));
+  EXPECT_TRUE(Refused("/dev/zero"));
   EXPECT_TRUE(Refused(scratch.Write("empty.bmp", "")));
   EXPECT_TRUE(Refused(scratch.Write("text.bmp", "BM but not a bitmap at all")));
   EXPECT_EQ(device->LoadBitmap(0, nullptr), nullptr);
+
+  scratch.Write("images/Picture.bmp", ReadBytes(SuitePath("g/rgb24.bmp")));
+  device->ReleaseSurface(MustLoad(scratch.PathOf("IMAGES\\picture.BMP")));
 
   DisplayDevice unopened;
   EXPECT_EQ(unopened.LoadBitmap(0, SuitePath("g/rgb24.bmp").c_str()), nullptr);

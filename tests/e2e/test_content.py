@@ -1,12 +1,23 @@
 """The real program on the sample game and on broken copies of it."""
 
+import array
+import os
 import pathlib
+import re
 import shutil
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
+
+PUFFBALLS, INKCAPS = 4, 3
+# SDL's disk audio driver writes what the program plays to this file in its folder.
+SOUND_FILE = "played.raw"
+DISK_AUDIO = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": SOUND_FILE,
+              "SDL_DISKAUDIODELAY": "1"}
+PATH_KEY = re.compile(r"^(BACKGROUND|Button_Up|Button_Down|Package|STILL)=(.*)$",
+                      re.IGNORECASE | re.MULTILINE)
 
 
 def sample_game_with(change):
@@ -23,12 +34,47 @@ def edit(path, old, new):
     path.write_text(text.replace(old, new))
 
 
+def replace_with_fifo(name):
+    def change(folder):
+        (folder / name).unlink()
+        os.mkfifo(folder / name)
+    return change
+
+
+def as_written_on_the_home_platform(folder):
+    """Every path inside the files in capitals with '\\' separators, and the files and folders
+    themselves named in other letter case."""
+    for file in (folder / "packages").rglob("*.*"):
+        file.write_text(PATH_KEY.sub(
+            lambda m: m.group(1) + "=" + m.group(2).upper().replace("/", "\\"),
+            file.read_text()))
+    for old, new in [("packages/morrels.pkg", "packages/Morrels.PKG"), ("packages", "PACKAGES"),
+                     ("images/GridOverlay.bmp", "images/gridoverlay.BMP"), ("images", "Images"),
+                     ("sounds/bleep14.wav", "sounds/Bleep14.WAV"), ("sounds", "SOUNDS")]:
+        (folder / old).rename(folder / new)
+
+
+def square_centre(column, row):
+    return 17 + 43 * column + 20, 35 + 43 * row + 20
+
+
 class ContentTest(harness.TestCase):
-    def start_game(self, workdir="game"):
-        game = self.start(workdir)
+    def start_game(self, workdir="game", env=None):
+        game = self.start(workdir, env)
         dialog = game.wait_window(harness.CONFIG_TITLE, kind="dialog")
         game.key(dialog, "Return")
         return game
+
+    def blocked_placement(self, game, play):
+        """Places the Puffballs on (4, 9), then tries the Inkcaps over them: the warning."""
+        for button, square in [(PUFFBALLS, (4, 9)), (INKCAPS, (4, 9))]:
+            game.click(play, 555, 280 + 40 * button)
+            game.click(play, *square_centre(*square))
+
+    def sound_played(self, game):
+        sound = game.dir / SOUND_FILE
+        samples = array.array("h", sound.read_bytes() if sound.exists() else b"")
+        return any(abs(sample) > 1000 for sample in samples)
 
     def test_sample_game_starts_without_a_message(self):
         game = self.start_game()
@@ -86,6 +132,49 @@ class ContentTest(harness.TestCase):
         game.dismiss_box()
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(game.messages(), ["Failed to initialize game engine."])
+
+    def test_fifos_are_refused_without_waiting(self):
+        # A FIFO that no program writes to would hold start-up for ever: it counts as missing.
+        failed = "Failed to process package. Error "
+        for name, message in [("packages/morrels.pkg", None),
+                              ("packages/characters/puffballs.chr", failed + "-11"),
+                              ("packages/cells/inkcap_1.cel", failed + "-21"),
+                              ("images/cells/inkcap_1.bmp", failed + "-22"),
+                              ("images/GridOverlay.bmp", "Failed to initialize game engine.")]:
+            with self.subTest(name):
+                game = self.start_game(sample_game_with(replace_with_fifo(name)))
+                if message:
+                    game.wait_message(message)
+                    game.dismiss_box()
+                self.assertEqual(game.wait_exit(), 0)
+                self.assertEqual(game.messages(), [message] if message else [])
+
+        # The background and the warning sound do not stop the game; it plays on without them.
+        def background_and_sound(folder):
+            replace_with_fifo("images/Board.bmp")(folder)
+            replace_with_fifo("sounds/bleep14.wav")(folder)
+
+        game = self.start_game(sample_game_with(background_and_sound), DISK_AUDIO)
+        play = game.wait_window(harness.PLAY_TITLE, kind="normal")
+        self.blocked_placement(game, play)
+        game.key(play, "F12")
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertFalse(self.sound_played(game))
+        self.assertEqual(game.messages(), [])
+
+    def test_game_written_on_the_home_platform_plays(self):
+        game = self.start_game(sample_game_with(as_written_on_the_home_platform), DISK_AUDIO)
+        play = game.wait_window(harness.PLAY_TITLE, kind="normal")
+
+        def drawn(x, y):
+            return harness.screenshot().pixel(play.x + x, play.y + y) != (0, 0, 0)
+        harness.wait_until(lambda: drawn(*square_centre(0, 0)), what="the board")
+        self.assertTrue(drawn(555, 280), "the first panel button")
+        self.blocked_placement(game, play)
+        harness.wait_until(lambda: self.sound_played(game), what="the warning sound")
+        game.key(play, "F12")
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual(game.messages(), [])
 
 
 if __name__ == "__main__":

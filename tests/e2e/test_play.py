@@ -106,6 +106,27 @@ class PlayTest(harness.TestCase):
         game.key(self.play, "F12")
         self.assertEqual(game.wait_exit(), 0)
 
+    def test_a_press_released_outside_the_window_lets_the_button_up(self):
+        game, play = self.game, self.play
+        x, y = play.x + 555, play.y + 280 + 40 * MORELS
+        up = harness.screenshot().pixel(x, y)
+        harness.run("xdotool", "mousemove", str(x), str(y), "mousedown", "1")
+        harness.wait_until(lambda: harness.screenshot().pixel(x, y) != up, what="the button down")
+        # Released beyond the window's right edge: the button comes up and nothing is selected.
+        harness.run("xdotool", "mousemove", str(play.x + play.width + 40), str(y), "mouseup", "1")
+        harness.wait_until(lambda: harness.screenshot().pixel(x, y) == up, what="the button up")
+        self.move(3, 3)
+        self.occupied()
+        # Moves and clicks outside the window with no button held reach nothing.
+        harness.run("xdotool", "mousemove", str(play.x + play.width + 40), str(y), "click", "1")
+        game.activate(play)
+        self.select(TOADSTOOLS)
+        self.move(3, 3)
+        self.occupied((3, 3), (3, 4), (3, 5), (3, 6))
+        self.assertEqual(harness.screenshot().pixel(x, y), up)
+        game.key(play, "F12")
+        self.assertEqual(game.wait_exit(), 0)
+
 
 if __name__ == "__main__":
     harness.main()

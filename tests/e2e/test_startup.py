@@ -1,10 +1,9 @@
 """Start-up and ending of the real program: the play window, F12, the close box, and content
 that is missing."""
 
-import os
 import pathlib
+import shutil
 import sys
-import threading
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
@@ -20,26 +19,33 @@ def start_past_dialog(test, workdir="game"):
 
 
 class StartupTest(harness.TestCase):
-    def test_missing_definition_shows_the_window_then_ends_silently(self):
-        # The definition is a pipe: reading it waits until the test has seen the play window,
-        # then an empty definition ends the start-up.
-        def make_pipe(folder):
-            (folder / "packages").mkdir()
-            os.mkfifo(folder / "packages" / "morrels.pkg")
+    def test_content_is_read_once_the_window_is_shown(self):
+        # An animation package shows its path in a box while the cells load: the play window
+        # is there by then.
+        def declare_animation(folder):
+            shutil.copytree(harness.GAME_DIR, folder, dirs_exist_ok=True)
+            cell = folder / "packages/cells/morel_0.cel"
+            cell.write_text(cell.read_text().replace("IDLE PACKAGES=0", "IDLE PACKAGES=1")
+                            + "\n[IDLE 0]\nPACKAGE=packages/anims/sway.ani\n")
 
-        game = start_past_dialog(self, make_pipe)
+        game = start_past_dialog(self, declare_animation)
+        game.wait_message("packages/anims/sway.ani")
         play = game.wait_window(harness.PLAY_TITLE, kind="normal")
         self.assertEqual((play.width, play.height), (640, 480))
-        writer = threading.Thread(
-            target=lambda: (game.dir / "packages" / "morrels.pkg").write_text(""), daemon=True)
-        writer.start()
+        game.dismiss_box()
+        game.key(play, "F12")
         self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), [])
 
-    def test_no_content_at_all_ends_silently(self):
-        game = start_past_dialog(self, "empty")
-        self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), [])
+    def test_missing_or_empty_definition_ends_silently(self):
+        def empty_definition(folder):
+            (folder / "packages").mkdir()
+            (folder / "packages" / "morrels.pkg").write_text("")
+
+        for name, workdir in [("no content", "empty"), ("empty definition", empty_definition)]:
+            with self.subTest(name):
+                game = start_past_dialog(self, workdir)
+                self.assertEqual(game.wait_exit(), 0)
+                self.assertEqual(game.messages(), [])
 
     def test_f12_ends_the_game(self):
         game = start_past_dialog(self)

@@ -106,8 +106,11 @@ TEST_F(PlatformTest, ScaledPlayAreaMapsBackToPlayScreenPixels) {
   ASSERT_TRUE(window->ToPlayScreen(160 + 34, 120 + 70, x, y));
   EXPECT_EQ(x, 17);
   EXPECT_EQ(y, 35);
+  // Outside it, points map beyond the edges: a release there, captured, hits nothing.
   EXPECT_FALSE(window->ToPlayScreen(159, 500, x, y));
+  EXPECT_EQ(x, -1);
   EXPECT_FALSE(window->ToPlayScreen(1440, 500, x, y));
+  EXPECT_EQ(x, 640);
 }
 
 TEST_F(PlatformTest, KeysBecomeVirtualKeys) {
@@ -118,9 +121,9 @@ TEST_F(PlatformTest, KeysBecomeVirtualKeys) {
     int32_t virtualKey;
   };
   const Case cases[] = {
-      {SDLK_F12, KMOD_NONE, WM_KEYDOWN, VK_F12},  {SDLK_F1, KMOD_NONE, WM_KEYDOWN, 0x70},
+      {SDLK_F12, KMOD_NONE, WM_KEYDOWN, VK_F12},  {SDLK_F1, KMOD_NONE, WM_KEYDOWN, VK_F1},
       {SDLK_a, KMOD_NONE, WM_KEYDOWN, 'A'},       {SDLK_ESCAPE, KMOD_NONE, WM_KEYDOWN, VK_ESCAPE},
-      {SDLK_F4, KMOD_LALT, WM_SYSKEYDOWN, VK_F4}, {SDLK_F10, KMOD_NONE, WM_SYSKEYDOWN, 0x79},
+      {SDLK_F4, KMOD_LALT, WM_SYSKEYDOWN, VK_F4}, {SDLK_F10, KMOD_NONE, WM_SYSKEYDOWN, VK_F10},
   };
   for (const Case& c : cases) {
     SDL_Event event{};

@@ -21,6 +21,8 @@ class ScriptedMessageSource : public MessageSource {
     if (script_.empty() || script_.front().time > counter_.Now()) return false;
     message = script_.front().message;
     script_.pop_front();
+    // A message scripted for no window goes to the main window, made after the script was.
+    if (!message.window) message.window = MainWindow;
     return true;
   }
 

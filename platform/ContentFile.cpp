@@ -1,0 +1,145 @@
+// ContentFile: content path resolution with the letter-case fallback, and opening of regular
+// files that never waits.
+#include "platform/ContentFile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+struct FolderCloser {
+  void operator()(DIR* folder) const { ::closedir(folder); }
+};
+using FolderPtr = std::unique_ptr<DIR, FolderCloser>;
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool Exists(const std::string& path) {
+  struct stat status;
+  return ::stat(path.c_str(), &status) == 0;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// The one entry of `folder` whose name is `name` but for letter case, into `found`. False when
+// there is none, when two differ only in case (the home platform could not hold both, so the
+// content cannot mean either), and when the budget of entries runs out before the end.
+bool FindIgnoringCase(const std::string& folder, std::string_view name, size_t& budget,
+                      std::string& found) {
+  const FolderPtr entries(::opendir(folder.c_str()));
+  if (!entries) return false;
+  bool seen = false;
+  while (const dirent* entry = ::readdir(entries.get())) {
+    if (budget == 0) return false;
+    --budget;
+    if (!SameIgnoringCase(entry->d_name, name)) continue;
+    if (seen) return false;
+    found = entry->d_name;
+    seen = true;
+  }
+  return seen;
+}
+
+}  // namespace
+
+ResolvedPath ResolveContentPath(const char* path) {
+  if (!path || *path == '\0') return {};
+  if (Exists(path)) return {path, PathMatch::Exact};
+  const std::string_view given(path);
+
+  std::string resolved = IsSeparator(given.front()) ? "/" : "";
+  size_t budget = ContentFile::kMaxEntriesRead;
+  for (size_t start = 0; start < given.size();) {
+    size_t end = start;
+    while (end < given.size() && !IsSeparator(given[end])) ++end;
+    const std::string_view name = given.substr(start, end - start);
+    start = end + 1;
+    if (name.empty()) continue;
+    if (!resolved.empty() && resolved.back() != '/') resolved += '/';
+    const size_t folderLength = resolved.size();
+    resolved += name;
+    // A component that exists as written is kept; "." and ".." always do, so the system
+    // resolves them as on any other path.
+    if (Exists(resolved)) continue;
+    std::string found;
+    const std::string folder = folderLength == 0 ? "." : resolved.substr(0, folderLength);
+    if (!FindIgnoringCase(folder, name, budget, found)) return {};
+    resolved.replace(folderLength, std::string::npos, found);
+  }
+  // A trailing separator asks for a folder, as it does on an exact path.
+  if (IsSeparator(given.back()) && resolved.back() != '/') resolved += '/';
+  if (!Exists(resolved)) return {};
+  return {std::move(resolved), PathMatch::Fallback};
+}
+
+ContentFile::ContentFile(const char* path) {
+  const ResolvedPath found = ResolveContentPath(path);
+  if (found.match == PathMatch::Missing) return;
+  // Only a regular file is opened at all: opening a device may start it, and opening a FIFO
+  // waits for a writer, for ever if none comes.
+  struct stat status;
+  if (::stat(found.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+  // The file may be swapped meanwhile: O_NONBLOCK keeps even a FIFO's open from waiting, and
+  // what was opened is checked again before the flag is dropped for plain reading.
+  const int fd = ::open(found.path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return;
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return;
+  }
+  fd_ = fd;
+  size_ = status.st_size;
+}
+
+ContentFile::~ContentFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+ContentFile::ContentFile(ContentFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(std::exchange(other.size_, 0)) {}
+
+ContentFile& ContentFile::operator=(ContentFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+ssize_t ContentFile::Read(void* into, size_t count) {
+  for (;;) {
+    const ssize_t got = ::read(fd_, into, count);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+bool ContentFile::Rewind() { return fd_ >= 0 && ::lseek(fd_, 0, SEEK_SET) == 0; }
+
+bool ContentFile::Close() {
+  if (fd_ < 0) return false;
+  size_ = 0;
+  return ::close(std::exchange(fd_, -1)) == 0;
+}
+
+int ContentFile::Release() {
+  size_ = 0;
+  return std::exchange(fd_, -1);
+}
