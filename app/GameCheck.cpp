@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "content/ContentFindings.h"
 #include "content/DefinitionFile.h"
 #include "display/DisplayDevice.h"
+#include "platform/ContentFile.h"
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -62,6 +64,8 @@ class Check {
   // The line of the first section of character `index` in the definition.
   int32_t SectionLine(int32_t index) const;
   void CheckEngine();
+  // The sound is opened only when first played, and a missing one is never reported.
+  void CheckSound();
   // Start-up ends here, unless it has ended before.
   void Ends(const std::string& outcome) {
     if (!outcome_) outcome_ = outcome;
@@ -98,6 +102,7 @@ int Check::Run() {
     }
   }
   CheckEngine();
+  CheckSound();
 
   const int32_t errors = findings_.Count(Severity::Error);
   out_ << Counted(errors, "error") << ", " << Counted(findings_.Count(Severity::Warning), "warning")
@@ -237,6 +242,7 @@ int32_t Check::SectionLine(int32_t index) const {
 }
 
 void Check::CheckEngine() {
+  for (const char* overlay : kOverlays) findings_.CheckPath(overlay, overlay, 0);
   if (!Engine->Init()) {
     for (const char* overlay : kOverlays) {
       Surface* surface = Display->LoadBitmap(0, overlay);
@@ -249,14 +255,22 @@ void Check::CheckEngine() {
     Ends(Stops(kEngineMessage));
     return;
   }
-  for (const Surface* overlay : {Engine->shadedOverlay, Engine->gridOverlay}) {
-    const SurfaceRect size = DisplayDevice::GetSurfaceSize(overlay);
+  const Surface* loaded[] = {Engine->shadedOverlay, Engine->gridOverlay};
+  for (size_t i = 0; i < std::size(kOverlays); ++i) {
+    const SurfaceRect size = DisplayDevice::GetSurfaceSize(loaded[i]);
     if (size.right != kOverlaySide || size.bottom != kOverlaySide) {
-      findings_.Add(Severity::Warning, overlay == Engine->gridOverlay ? kOverlays[1] : kOverlays[0],
-                    0,
+      findings_.Add(Severity::Warning, kOverlays[i], 0,
                     "board overlay is " + std::to_string(size.right) + " x " +
                         std::to_string(size.bottom) + ", not 432 x 432");
     }
+  }
+}
+
+void Check::CheckSound() {
+  findings_.CheckPath(kWarningSound, kWarningSound, 0);
+  if (!ContentFile(kWarningSound).IsOpen()) {
+    findings_.Add(Severity::Warning, kWarningSound, 0,
+                  "warning sound cannot be opened: a blocked placement makes no sound");
   }
 }
 

@@ -12,6 +12,7 @@
 #include "content/DefinitionFile.h"
 #include "content/SectionScanner.h"
 #include "display/DisplayDevice.h"
+#include "platform/ContentFile.h"
 
 namespace {
 
@@ -121,6 +122,14 @@ int32_t ContentFindings::Count(Severity severity) const {
   return counts_[static_cast<int>(severity)];
 }
 
+void ContentFindings::CheckPath(const std::string& path, const std::string& file, int32_t line) {
+  const ResolvedPath resolved = ResolveContentPath(path.c_str());
+  if (resolved.match != PathMatch::Fallback) return;
+  Add(Severity::Warning, file, line,
+      Quote(path) + " is found only as " + Quote(resolved.path) +
+          ", with letter case ignored and '\\' read as '/'");
+}
+
 std::vector<ContentFindings::SectionMet> ContentFindings::Sections(const std::string& file) const {
   std::vector<SectionMet> sections;
   const auto found = files_.find(file);
@@ -137,6 +146,12 @@ int32_t ContentFindings::KeyLine(const std::string& file, const std::string& key
 }
 
 void ContentFindings::Enter(Kind kind, const char* path) {
+  // The path is written in the file that names it; the definition's own path is the game's.
+  if (open_.empty()) {
+    CheckPath(path, path, 0);
+  } else {
+    CheckPath(path, open_.back().path, open_.back().line);
+  }
   OpenFile file;
   file.kind = kind;
   file.path = path;
@@ -254,6 +269,7 @@ void ContentFindings::Repeated(const char* key) {
 }
 
 void ContentFindings::PictureLoaded(Picture which, const char* path, const Surface* surface) {
+  if (surface && !open_.empty()) CheckPath(path, open_.back().path, open_.back().line);
   const SurfaceRect size = DisplayDevice::GetSurfaceSize(surface);
   const std::string shown =
       size.right > 0 ? std::to_string(size.right) + " x " + std::to_string(size.bottom) : "";

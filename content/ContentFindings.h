@@ -39,6 +39,10 @@ class ContentFindings : public ContentReport {
   void Add(Severity severity, const std::string& file, int32_t line, const std::string& text);
   int32_t Count(Severity severity) const;
 
+  // A warning, about `file` at `line`, when `path` names a file only through the fallback
+  // for content written on a platform that ignores letter case and separates with '\'.
+  void CheckPath(const std::string& path, const std::string& file, int32_t line);
+
   // What the scans of `file` met: its section headers in file order, and the line of the last
   // line of `key` (0 when there is none).
   std::vector<SectionMet> Sections(const std::string& file) const;

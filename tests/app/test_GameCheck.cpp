@@ -190,6 +190,12 @@ const FindingCase kFindingCases[] = {
      "packages/one.cel:3: warning: still picture 'images/up.bmp' is 150 pixels wide, not 41"},
     {"OverlaySize", "images/GridOverlay.bmp", nullptr, "images/still.bmp",
      "images/GridOverlay.bmp: warning: board overlay is 41 x 60, not 432 x 432"},
+    {"PathOnlyByFallback", "packages/morrels.pkg", "images/up.bmp", "IMAGES\\UP.BMP",
+     "packages/morrels.pkg:7: warning: 'IMAGES\\UP.BMP' is found only as 'images/up.bmp', with "
+     "letter case ignored and '\\' read as '/'"},
+    {"NoSound", "sounds/bleep14.wav", nullptr, "",
+     "sounds/bleep14.wav: warning: warning sound cannot be opened: a blocked placement makes no "
+     "sound"},
     // Notes: what the game shows while it starts.
     {"AnimationPackage", "packages/one.cel", "IDLE PACKAGES=0\n",
      "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=anims/sway.ani\n[HEADER]\n",
@@ -223,6 +229,8 @@ class GameCheckTest : public ::testing::Test {
     fs::copy_file(images / "cells/morel_0.bmp", to / "still.bmp");
     fs::copy_file(images / "GridOverlay.bmp", to / "GridOverlay.bmp");
     fs::copy_file(images / "ShadedOverlay.bmp", to / "ShadedOverlay.bmp");
+    fs::create_directories(folder.path() / "sounds");
+    fs::copy_file(SampleGame() / "sounds/bleep14.wav", folder.path() / "sounds/bleep14.wav");
   }
 };
 
@@ -260,27 +268,41 @@ TEST_F(GameCheckTest, EachMistakeGivesItsFinding) {
 
 // The broken copies of the sample game that the end-to-end tests start the game on, and the
 // way the game ends on each.
+enum class Change { kNone, kRemove, kFifo, kEdit };
 struct VerdictCase {
   const char* name;
+  Change change;
   const char* file;
-  const char* from;  // null removes the file
+  const char* from;
   const char* to;
   const char* verdict;
 };
 
+const char* const kStarts = "the game starts with 5 characters";
+const char* const kSilent = "the game ends without a message";
+const char* const kEngine = "the game stops with \"Failed to initialize game engine.\"";
+
 const VerdictCase kVerdictCases[] = {
-    {"SampleGame", nullptr, nullptr, nullptr, "the game starts with 5 characters"},
-    {"NoCharacterPackage", "packages/characters/puffballs.chr", nullptr, nullptr,
+    {"SampleGame", Change::kNone, "", nullptr, nullptr, kStarts},
+    {"NoCharacterPackage", Change::kRemove, "packages/characters/puffballs.chr", nullptr, nullptr,
      "the game stops with \"Failed to process package. Error -11\""},
-    {"NoStill", "images/cells/inkcap_1.bmp", nullptr, nullptr,
+    {"NoStill", Change::kRemove, "images/cells/inkcap_1.bmp", nullptr, nullptr,
      "the game stops with \"Failed to process package. Error -22\""},
-    {"SixCharacters", "packages/morrels.pkg", "CHARACTERS=5", "CHARACTERS=6",
+    {"SixCharacters", Change::kEdit, "packages/morrels.pkg", "CHARACTERS=5", "CHARACTERS=6",
      "the game stops with \"Too many characters in definition file. Terminating\""},
-    {"AnimationPackage", "packages/cells/puffball_0.cel", "IDLE PACKAGES=0",
-     "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=packages/anims/puffball_sway.ani\n[HEADER]",
-     "the game starts with 5 characters"},
-    {"NoOverlay", "images/GridOverlay.bmp", nullptr, nullptr,
-     "the game stops with \"Failed to initialize game engine.\""},
+    {"AnimationPackage", Change::kEdit, "packages/cells/puffball_0.cel", "IDLE PACKAGES=0",
+     "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=packages/anims/puffball_sway.ani\n[HEADER]", kStarts},
+    {"NoOverlay", Change::kRemove, "images/GridOverlay.bmp", nullptr, nullptr, kEngine},
+    {"FifoDefinition", Change::kFifo, "packages/morrels.pkg", nullptr, nullptr, kSilent},
+    {"FifoCharacterPackage", Change::kFifo, "packages/characters/puffballs.chr", nullptr, nullptr,
+     "the game stops with \"Failed to process package. Error -11\""},
+    {"FifoCellPackage", Change::kFifo, "packages/cells/inkcap_1.cel", nullptr, nullptr,
+     "the game stops with \"Failed to process package. Error -21\""},
+    {"FifoStill", Change::kFifo, "images/cells/inkcap_1.bmp", nullptr, nullptr,
+     "the game stops with \"Failed to process package. Error -22\""},
+    {"FifoOverlay", Change::kFifo, "images/GridOverlay.bmp", nullptr, nullptr, kEngine},
+    {"FifoBackground", Change::kFifo, "images/Board.bmp", nullptr, nullptr, kStarts},
+    {"FifoSound", Change::kFifo, "sounds/bleep14.wav", nullptr, nullptr, kStarts},
 };
 
 TEST_F(GameCheckTest, VerdictAgreesWithTheGame) {
@@ -288,8 +310,12 @@ TEST_F(GameCheckTest, VerdictAgreesWithTheGame) {
     SCOPED_TRACE(c.name);
     TempDir folder;
     fs::copy(SampleGame(), folder.path(), fs::copy_options::recursive);
-    if (c.file && !c.from) fs::remove(folder.path() / c.file);
-    if (c.file && c.from) Edit(folder.path() / c.file, c.from, c.to);
+    const fs::path file = folder.path() / c.file;
+    if (c.change == Change::kRemove || c.change == Change::kFifo) fs::remove(file);
+    if (c.change == Change::kFifo) {
+      ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    }
+    if (c.change == Change::kEdit) Edit(file, c.from, c.to);
     int exitCode = -1;
     const std::string output = CheckIn(folder.path(), exitCode);
     const std::string last = output.substr(output.rfind('\n', output.size() - 2) + 1);
