@@ -1,8 +1,10 @@
 # Two commands do all the set-up: `make run` builds and starts the game on the bundled
 # sample game, `make test` builds everything and runs every test.
-.PHONY: all run test build build-asan bench fuzz format deps deps-test clean
+.PHONY: all run test build build-asan bench fuzz format format-check deps deps-test clean
+.PHONY: install uninstall package
 
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
 all: build
 
@@ -35,8 +37,29 @@ fuzz: deps-test
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 
+# Installing puts the program, its sample game, menu entry, icons and manual page under
+# PREFIX; uninstalling removes exactly what the last install put there.
+install: build
+	@cmake --install build --prefix $(PREFIX)
+
+uninstall:
+	@cmake --build build --target uninstall
+
+# The Debian package, in build-package/package/: a build of its own with Debian's build flags
+# (hardening included), the program in /usr/games and its data in /usr/share.
+package: deps
+	@CXXFLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DCMAKE_INSTALL_BINDIR=games -DTARNWICK_PACKAGE=ON >/dev/null
+	@cmake --build build-package --target package -j $(JOBS)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+# Fails, naming each place, when any source file is not laid out as `make format` would.
+format-check: deps-test
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-package

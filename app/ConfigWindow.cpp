@@ -4,10 +4,14 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
-
-#include "app/ConfigLogo.h"
+#include <cstdint>
 
 namespace {
+
+// The logo's PNG bytes (313 by 52 pixels), taken from app/logo.png when the build is configured.
+constexpr uint8_t kLogoPng[] = {
+#include "app/LogoPng.inc"
+};
 
 constexpr const char* kTitle = "Tarnwick! Configuration";
 constexpr const char* kCredit = "Tarnwick, a board set-up game\nMade with SDL2 and GTK 3";
@@ -37,8 +41,7 @@ std::unique_ptr<GdkPixbuf, ObjectDeleter> LoadLogo() {
   std::unique_ptr<GdkPixbufLoader, ObjectDeleter> loader(
       gdk_pixbuf_loader_new_with_type("png", nullptr));
   if (!loader) return nullptr;
-  const bool written =
-      gdk_pixbuf_loader_write(loader.get(), ConfigLogoPng, sizeof ConfigLogoPng, nullptr);
+  const bool written = gdk_pixbuf_loader_write(loader.get(), kLogoPng, sizeof kLogoPng, nullptr);
   if (!gdk_pixbuf_loader_close(loader.get(), nullptr) || !written) return nullptr;
   GdkPixbuf* picture = gdk_pixbuf_loader_get_pixbuf(loader.get());
   if (!picture) return nullptr;

@@ -1,8 +1,8 @@
 // The frame loop.
 #include "app/FrameLoop.h"
 
-#include "display/FrameComposition.h"
 #include "app/Settings.h"
+#include "display/FrameComposition.h"
 #include "platform/Platform.h"
 
 int32_t RunFrameLoop(int64_t counterFrequency, const std::function<void()>& renderFrame) {

@@ -1,10 +1,10 @@
 // The main window and the routing of its messages.
 #include "app/MainWindow.h"
 
-#include "platform/Errors.h"
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"
+#include "platform/Errors.h"
 #include "platform/Platform.h"
 
 namespace {

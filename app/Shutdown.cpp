@@ -1,10 +1,10 @@
 // Shutdown: release order and the error report.
 #include "app/Shutdown.h"
 
-#include "platform/Errors.h"
 #include "board/GameEngine.h"
 #include "content/Character.h"
 #include "display/DisplayDevice.h"
+#include "platform/Errors.h"
 #include "platform/MessageBox.h"
 
 void Shutdown() {

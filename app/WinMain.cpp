@@ -1,8 +1,10 @@
 // WinMain: start-up in its fixed order, then the frame loop, then shutdown.
 #include "app/WinMain.h"
 
+#include <cstdio>
+#include <filesystem>
+
 #include "app/ConfigWindow.h"
-#include "platform/Errors.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
@@ -11,6 +13,8 @@
 #include "content/Character.h"
 #include "content/DefinitionFile.h"
 #include "display/DisplayDevice.h"
+#include "platform/ContentFile.h"
+#include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -55,6 +59,14 @@ int32_t WinMain() {
   DefinitionHeader header;
   definition.ReadHeader(kDefinitionPath, &header);
   if (!header.complete) {
+    // Started from the wrong folder, the game ends without a word on screen: say why here.
+    if (!definition.isOpen) {
+      std::error_code ignored;
+      const bool missing = ResolveContentPath(kDefinitionPath).match == PathMatch::Missing;
+      std::fprintf(stderr, "Tarnwick: no game found: %s %s in %s\n", kDefinitionPath,
+                   missing ? "is missing" : "is not a readable file",
+                   std::filesystem::current_path(ignored).c_str());
+    }
     Shutdown();
     return 0;
   }

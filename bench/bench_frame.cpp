@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <memory>
 
-#include "display/FrameComposition.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"
 #include "content/Character.h"
 #include "content/DefinitionFile.h"
 #include "display/DisplayDevice.h"
+#include "display/FrameComposition.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -11,6 +11,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
     xvfb openbox xdotool x11-utils wmctrl imagemagick python3
+    desktop-file-utils appstream groff-base clang-format
   )
 fi
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Errors.h"
 #include "app/MainWindow.h"
-#include "display/FrameComposition.h"
-#include "content/Character.h"
 #include "app/Settings.h"
 #include "app/Shutdown.h"
+#include "content/Character.h"
+#include "display/FrameComposition.h"
+#include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "support/FakeCounter.h"
@@ -31,6 +31,7 @@ class ShellFixture : public ::testing::Test {
     LastError = 0;
     AppActive = 1;
     MaxFrameRate = 60;
+    ColorDepth = 16;
     DisplayMode = DisplayWindowed;
     FramesPerSecond = 0;
     CharacterCount = 0;

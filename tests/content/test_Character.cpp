@@ -37,6 +37,7 @@ struct PackageCase {
   int32_t cellCount;
   int32_t loadedCells;  // cells that hold a still picture; -1 when the array must be gone
 };
+void PrintTo(const PackageCase& c, std::ostream* out) { *out << c.name; }
 
 const PackageCase kPackageCases[] = {
     {"ThreeCells",
@@ -147,6 +148,7 @@ struct PositionCase {
   int32_t row;
   std::vector<std::pair<int32_t, int32_t>> squares;
 };
+void PrintTo(const PositionCase& c, std::ostream* out) { *out << c.name; }
 
 const PositionCase kPositionCases[] = {
     {"Vertical", Vertical, 2, 5, {{2, 5}, {2, 6}, {2, 7}}},

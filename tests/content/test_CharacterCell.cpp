@@ -22,6 +22,7 @@ struct CellCase {
   std::vector<std::string> boxes;
   int32_t width;  // 0 when the cell is to hold no still picture
 };
+void PrintTo(const CellCase& c, std::ostream* out) { *out << c.name; }
 
 const CellCase kCellCases[] = {
     {"TwoIdlePackagesShowTheirPathsInFileOrder",

@@ -39,6 +39,7 @@ struct HeaderCase {
   int32_t complete;
   bool background;
 };
+void PrintTo(const HeaderCase& c, std::ostream* out) { *out << c.name; }
 
 // A NAME= line of 1035 characters: the line keeps 1023 of them, the value 1018.
 const std::string kLongName(1030, 'n');
@@ -235,6 +236,7 @@ struct FailureCase {
   const char* package;  // the character package; null for none at all
   int32_t code;
 };
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
 // Every code a character can fail with, each reached by a real file.
 const FailureCase kFailureCases[] = {

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Errors.h"
 #include "display/DisplayDevice.h"
 #include "display/Surface.h"
+#include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,18 @@ TEST_F(DisplayDeviceTest, RealRefusalsGiveTheCodeOfTheirStep) {
   }
 }
 
+TEST_F(DisplayDeviceTest, ARefusalBySdlWritesSdlsReasonOnItsOwnLine) {
+  ShutdownPlatform();
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(device->Init(kWindowed, nullptr, 640, 480, 32, 0), 0);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(LastError, ErrorCreateDisplay);
+  EXPECT_EQ(said.rfind("SDL_InitSubSystem: ", 0), 0u) << said;
+  EXPECT_NE(said.find("no-such-driver"), std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
 TEST_F(DisplayDeviceTest, AlphaNeedsFullScreenAndEndsWithoutA3DDevice) {
   EXPECT_EQ(device->Init(AlphaFlag, window, 640, 480, 32, 0), 0);
   EXPECT_EQ(LastError, ErrorAlphaWindowed);
@@ -237,9 +250,9 @@ TEST_F(DisplayDeviceTest, PresentShowsTheBackBufferInTheDepthOfTheMode) {
     uint32_t depth;
     uint8_t r, g, b;
   };
-  const Case cases[] = {{kFullScreen, 16, 8, 12, 8},  {kFullScreen, 24, 15, 15, 15},
+  const Case cases[] = {{kFullScreen, 16, 8, 12, 8},   {kFullScreen, 24, 15, 15, 15},
                         {kFullScreen, 32, 15, 15, 15}, {kWindowed, 16, 15, 15, 15},
-                        {kWindowed, 24, 15, 15, 15},  {kWindowed, 32, 15, 15, 15}};
+                        {kWindowed, 24, 15, 15, 15},   {kWindowed, 32, 15, 15, 15}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.flags == kWindowed ? "windowed" : "full screen");
     SCOPED_TRACE(c.depth);

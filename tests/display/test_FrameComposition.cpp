@@ -243,6 +243,7 @@ struct DrawCase {
   int32_t left;  // where the picture's top-left corner lands; -1 when nothing is drawn
   int32_t top;
 };
+void PrintTo(const DrawCase& c, std::ostream* out) { *out << c.name; }
 
 const DrawCase kDrawCases[] = {
     {"FirstSquare", 0, 0, 1, 17, 16},     {"LastSquare", 9, 9, 1, 404, 403},

@@ -116,11 +116,12 @@ class Program:
 
     workdir "game" copies the repository's game/ folder, "empty" makes an empty folder, and a
     callable receives the new folder's path to fill it. env adds or, with None values, removes
-    environment variables.
+    environment variables. args are the program's command-line arguments.
     """
 
-    def __init__(self, binary, workdir="game", env=None):
+    def __init__(self, binary, workdir="game", env=None, args=()):
         self.binary = str(pathlib.Path(binary).resolve())
+        self.args = [str(arg) for arg in args]
         self._tmp = tempfile.TemporaryDirectory(prefix="tarnwick-e2e-")
         self.dir = pathlib.Path(self._tmp.name) / "game"
         if workdir == "game":
@@ -147,7 +148,7 @@ class Program:
         self.close()
 
     def start(self):
-        self.process = subprocess.Popen([self.binary], cwd=self.dir, env=self.env,
+        self.process = subprocess.Popen([self.binary, *self.args], cwd=self.dir, env=self.env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.PIPE)
         self._reader = threading.Thread(target=self._read_stderr, daemon=True)
@@ -308,8 +309,8 @@ class TestCase(unittest.TestCase):
 
     binary = None
 
-    def start(self, workdir="game", env=None):
-        program = Program(self.binary, workdir, env)
+    def start(self, workdir="game", env=None, args=()):
+        program = Program(self.binary, workdir, env, args)
         self.addCleanup(program.close)
         program.start()
         return program

@@ -1,6 +1,7 @@
 """Start-up and ending of the real program: the play window, F12, the close box, and content
 that is missing."""
 
+import os
 import pathlib
 import shutil
 import sys
@@ -36,16 +37,20 @@ class StartupTest(harness.TestCase):
         game.key(play, "F12")
         self.assertEqual(game.wait_exit(), 0)
 
-    def test_missing_or_empty_definition_ends_silently(self):
+    def test_no_content_at_all_ends_silently_with_a_hint_on_stderr(self):
+        game = start_past_dialog(self, "empty")
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual(game.messages(), [
+            f"no game found: packages/morrels.pkg is missing in {os.path.realpath(game.dir)}"])
+
+    def test_an_empty_definition_ends_silently(self):
         def empty_definition(folder):
             (folder / "packages").mkdir()
             (folder / "packages" / "morrels.pkg").write_text("")
 
-        for name, workdir in [("no content", "empty"), ("empty definition", empty_definition)]:
-            with self.subTest(name):
-                game = start_past_dialog(self, workdir)
-                self.assertEqual(game.wait_exit(), 0)
-                self.assertEqual(game.messages(), [])
+        game = start_past_dialog(self, empty_definition)
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual(game.messages(), [])
 
     def test_f12_ends_the_game(self):
         game = start_past_dialog(self)

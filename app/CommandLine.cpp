@@ -1,0 +1,91 @@
+// CommandLine: a small loop over the arguments with a table of the long options.
+#include "app/CommandLine.h"
+
+#include "app/BuildInfo.h"
+
+namespace {
+
+struct Option {
+  const char* name;
+  CommandLine::Action action;
+};
+
+constexpr Option kOptions[] = {
+    {"--help", CommandLine::ShowHelp},
+    {"--version", CommandLine::ShowVersion},
+};
+
+constexpr const char* kHelp =
+    "Usage: tarnwick [OPTIONS] [GAME_FOLDER]\n"
+    "Tarnwick, a board set-up game: arrange your characters on a board of 10 by 10 squares.\n"
+    "\n"
+    "The game reads all its content from GAME_FOLDER, the folder that holds\n"
+    "packages/morrels.pkg. Without GAME_FOLDER it plays the game in the working directory,\n"
+    "or, when there is none, the sample game installed with the program.\n"
+    "\n"
+    "Options:\n"
+    "      --help     show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "\n"
+    "Exit status: 0 when the game has ended; 2 when the command line or the game folder\n"
+    "cannot be used.\n";
+
+}  // namespace
+
+CommandLine::CommandLine(int argc, const char* const* argv)
+    : CommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc)) {}
+
+CommandLine::CommandLine(const std::vector<std::string>& arguments) {
+  std::vector<std::string> folders;
+  bool optionsEnded = false;
+  for (const std::string& argument : arguments) {
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+      if (!ReadOption(argument) || action_ != Play) return;
+    } else {
+      folders.push_back(argument);
+    }
+  }
+  if (folders.size() > 1) {
+    action_ = Refuse;
+    error_ = "extra operand '" + folders[1] + "': give one GAME_FOLDER at most";
+    return;
+  }
+  if (!folders.empty()) gameFolder_ = folders[0];
+}
+
+// One argument that starts with '-': an option of the table, or a refusal.
+bool CommandLine::ReadOption(const std::string& argument) {
+  const size_t equals = argument.find('=');
+  const std::string name = argument.substr(0, equals);
+  for (const Option& option : kOptions) {
+    if (name != option.name) continue;
+    if (equals != std::string::npos) {
+      action_ = Refuse;
+      error_ = "option '" + name + "' doesn't allow an argument";
+      return false;
+    }
+    action_ = option.action;
+    return true;
+  }
+  action_ = Refuse;
+  error_ = argument[1] == '-' ? "unrecognized option '" + argument + "'"
+                              : "invalid option -- '" + argument.substr(1, 1) + "'";
+  return false;
+}
+
+int CommandLine::Respond(std::FILE* out, std::FILE* err) const {
+  switch (action_) {
+    case ShowHelp:
+      std::fputs(kHelp, out);
+      return 0;
+    case ShowVersion:
+      std::fprintf(out, "Tarnwick %s\n", kTarnwickVersion);
+      return 0;
+    default:
+      std::fprintf(err, "tarnwick: %s\nTry 'tarnwick --help' for more information.\n",
+                   error_.c_str());
+      return 2;
+  }
+}

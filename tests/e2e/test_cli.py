@@ -1,0 +1,63 @@
+"""The command line of the real program: help, version, refusals before any window, and a
+game folder given as an argument."""
+
+import pathlib
+import re
+import subprocess
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+import harness  # noqa: E402
+
+TRY_HELP = "Try 'tarnwick --help' for more information."
+
+
+def project_version():
+    text = (harness.REPO / "CMakeLists.txt").read_text()
+    return re.search(r"project\(Tarnwick VERSION (\S+)", text).group(1)
+
+
+class CommandLineTest(harness.TestCase):
+    def run_program(self, *args, cwd=None):
+        result = subprocess.run([self.binary, *args], cwd=cwd, capture_output=True, text=True,
+                                timeout=10, stdin=subprocess.DEVNULL, check=False)
+        return result.returncode, result.stdout, result.stderr
+
+    def test_help_and_version(self):
+        code, out, err = self.run_program("--help")
+        self.assertEqual((code, err), (0, ""))
+        self.assertTrue(out.startswith("Usage: tarnwick [OPTIONS] [GAME_FOLDER]\n"), out)
+        self.assertEqual(self.run_program("x", "--version"),
+                         (0, f"Tarnwick {project_version()}\n", ""))
+
+    def test_refusals_end_with_code_2_before_any_window(self):
+        missing = harness.GAME_DIR / "no such folder"
+        definition = harness.GAME_DIR / "packages" / "morrels.pkg"
+        for args, lines in (
+                (["--bogus"], ["tarnwick: unrecognized option '--bogus'", TRY_HELP]),
+                (["a", "b"], ["tarnwick: extra operand 'b': give one GAME_FOLDER at most",
+                              TRY_HELP]),
+                ([missing], [f"tarnwick: cannot play in game folder '{missing}': "
+                             "No such file or directory"]),
+                ([definition], [f"tarnwick: cannot play in game folder '{definition}': "
+                                "Not a directory"])):
+            with self.subTest(args=args):
+                code, out, err = self.run_program(*args)
+                self.assertEqual((code, out, err.splitlines()), (2, "", lines))
+
+    def test_a_game_folder_given_from_elsewhere_is_played(self):
+        game = self.start("empty", args=[harness.GAME_DIR])
+        dialog = game.wait_window(harness.CONFIG_TITLE, kind="dialog")
+        game.key(dialog, "Return")
+        play = game.wait_window(harness.PLAY_TITLE, kind="normal")
+        # The first character's panel button is the sample game's, read from the folder.
+        harness.wait_until(lambda: harness.screenshot().pixel(play.x + 555, play.y + 280)
+                           != (0, 0, 0), what="the panel to be drawn")
+        game.key(play, "F12")
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual(game.messages(), [])
+
+
+if __name__ == "__main__":
+    harness.main()
