@@ -50,7 +50,7 @@ int64_t Procedure(WindowHandle window, uint32_t message, uint64_t wParam, int64_
 
 class Check {
  public:
-  explicit Check(std::ostream& out) : out_(out), findings_(out) {}
+  Check(std::ostream& out, std::ostream& err) : out_(out), err_(err), findings_(out) {}
 
   int Run();
 
@@ -72,6 +72,7 @@ class Check {
   }
 
   std::ostream& out_;
+  std::ostream& err_;
   ContentFindings findings_;
   std::optional<std::string> outcome_;
   int32_t characters_ = 0;
@@ -81,7 +82,7 @@ class Check {
 
 int Check::Run() {
   if (!OpenDisplay()) {
-    out_ << "tarnwick: cannot check: no display device"
+    err_ << "tarnwick: cannot check: no display device"
          << (LastError > 0 ? std::string(" (") + ErrorMessages[LastError] + ")" : "") << '\n';
     return kCheckCannotRun;
   }
@@ -276,8 +277,8 @@ void Check::CheckSound() {
 
 }  // namespace
 
-int RunCheck(std::ostream& out) {
-  Check check(out);
+int RunCheck(std::ostream& out, std::ostream& err) {
+  Check check(out, err);
   const int result = check.Run();
   // Everything made for the check goes, the surfaces before the device that made them.
   ContentReport::Install(nullptr);

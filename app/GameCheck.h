@@ -11,4 +11,5 @@ constexpr int kCheckClean = 0;
 constexpr int kCheckErrors = 1;
 constexpr int kCheckCannotRun = 2;
 
-int RunCheck(std::ostream& out);
+// Findings and the summary go to `out`; why the check could not run goes to `err`.
+int RunCheck(std::ostream& out, std::ostream& err);

@@ -101,7 +101,9 @@ ContentFindings::ContentFindings(std::ostream& out) : out_(out) {}
 
 void ContentFindings::Add(Severity severity, const std::string& file, int32_t line,
                           const std::string& text) {
-  std::string finding = file;
+  const auto real = realNames_.find(file);
+  const std::string& name = real == realNames_.end() ? file : real->second;
+  std::string finding = name;
   if (line > 0) finding.append(":").append(std::to_string(line));
   finding += std::string(": ") + kSeverityNames[static_cast<int>(severity)] + ": " + text;
   if (written_.count(finding)) return;
@@ -109,7 +111,7 @@ void ContentFindings::Add(Severity severity, const std::string& file, int32_t li
   if (severity != Severity::Error) {
     if (record.written > kMostPerFile) return;
     if (record.written++ == kMostPerFile) {
-      finding = file + ": note: further warnings and notes about this file are left out";
+      finding = name + ": note: further warnings and notes about this file are left out";
       severity = Severity::Note;
     }
   }
@@ -125,6 +127,7 @@ int32_t ContentFindings::Count(Severity severity) const {
 void ContentFindings::CheckPath(const std::string& path, const std::string& file, int32_t line) {
   const ResolvedPath resolved = ResolveContentPath(path.c_str());
   if (resolved.match != PathMatch::Fallback) return;
+  realNames_.emplace(path, resolved.path);
   Add(Severity::Warning, file, line,
       Quote(path) + " is found only as " + Quote(resolved.path) +
           ", with letter case ignored and '\\' read as '/'");

@@ -40,7 +40,8 @@ class ContentFindings : public ContentReport {
   int32_t Count(Severity severity) const;
 
   // A warning, about `file` at `line`, when `path` names a file only through the fallback
-  // for content written on a platform that ignores letter case and separates with '\'.
+  // for content written on a platform that ignores letter case and separates with '\';
+  // findings about that file then name it as it is really named.
   void CheckPath(const std::string& path, const std::string& file, int32_t line);
 
   // What the scans of `file` met: its section headers in file order, and the line of the last
@@ -98,6 +99,8 @@ class ContentFindings : public ContentReport {
   std::ostream& out_;
   std::vector<OpenFile> open_;
   std::map<std::string, FileRecord> files_;
+  // Findings name a file found through the fallback by its real name, for editors to open.
+  std::map<std::string, std::string> realNames_;
   std::set<std::string> written_;
   int32_t counts_[3] = {};
 };

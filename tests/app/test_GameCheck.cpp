@@ -49,7 +49,9 @@ std::string CheckIn(const fs::path& folder, int& exitCode) {
   const fs::path before = fs::current_path();
   fs::current_path(folder);
   std::ostringstream out;
-  exitCode = RunCheck(out);
+  std::ostringstream err;
+  exitCode = RunCheck(out, err);
+  EXPECT_EQ(err.str(), "");
   fs::current_path(before);
   LastError = 0;
   return out.str();
