@@ -11,6 +11,7 @@ struct Option {
 };
 
 constexpr Option kOptions[] = {
+    {"--check", CommandLine::Check},
     {"--help", CommandLine::ShowHelp},
     {"--version", CommandLine::ShowVersion},
 };
@@ -24,11 +25,14 @@ constexpr const char* kHelp =
     "or, when there is none, the sample game installed with the program.\n"
     "\n"
     "Options:\n"
+    "      --check    check the game in GAME_FOLDER (or in the working directory) instead\n"
+    "                 of playing it: print every problem of its content, one a line, and\n"
+    "                 how start-up would end\n"
     "      --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "\n"
-    "Exit status: 0 when the game has ended; 2 when the command line or the game folder\n"
-    "cannot be used.\n";
+    "Exit status: 0 when the game has ended, or the check found no error; 1 when the check\n"
+    "found errors; 2 when the command line or the game folder cannot be used.\n";
 
 }  // namespace
 
@@ -42,7 +46,7 @@ CommandLine::CommandLine(const std::vector<std::string>& arguments) {
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-      if (!ReadOption(argument) || action_ != Play) return;
+      if (!ReadOption(argument) || (action_ != Play && action_ != Check)) return;
     } else {
       folders.push_back(argument);
     }

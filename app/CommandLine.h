@@ -10,11 +10,11 @@
 class CommandLine {
  public:
   // What the arguments ask the program to do.
-  enum Action { Play, ShowHelp, ShowVersion, Refuse };
+  enum Action { Play, Check, ShowHelp, ShowVersion, Refuse };
 
   // Reads the arguments that follow the program's name. Options may stand anywhere and "--"
-  // ends them; the first option that asks for help or the version wins. An unknown option, an
-  // option given a value, or a second game folder refuses the whole line.
+  // ends them; the first option that asks for help or the version wins, also over --check. An
+  // unknown option, an option given a value, or a second game folder refuses the whole line.
   explicit CommandLine(const std::vector<std::string>& arguments);
   CommandLine(int argc, const char* const* argv);
 
@@ -24,8 +24,8 @@ class CommandLine {
   // Why the line was refused, without the program's name; empty otherwise.
   const std::string& error() const { return error_; }
 
-  // For every action but Play: writes the help or version text to `out`, or the refusal with
-  // a pointer to --help to `err`, and returns the exit code (0, or 2 for a refusal).
+  // For every action but Play and Check: writes the help or version text to `out`, or the refusal
+  // with a pointer to --help to `err`, and returns the exit code (0, or 2 for a refusal).
   int Respond(std::FILE* out, std::FILE* err) const;
 
  private:

@@ -1,7 +1,9 @@
 // Tarnwick: the program's entry point.
 #include <cstdio>
+#include <iostream>
 
 #include "app/CommandLine.h"
+#include "app/GameCheck.h"
 #include "app/GameFolder.h"
 #include "app/WinMain.h"
 #include "platform/Platform.h"
@@ -9,13 +11,20 @@
 
 int main(int argc, char** argv) {
   const CommandLine commandLine(argc, argv);
-  if (commandLine.action() != CommandLine::Play) return commandLine.Respond(stdout, stderr);
-  const auto folder = ChooseGameFolder(commandLine.gameFolder(), ".", ProgramPath());
+  const CommandLine::Action action = commandLine.action();
+  if (action != CommandLine::Play && action != CommandLine::Check) {
+    return commandLine.Respond(stdout, stderr);
+  }
+  // A check is of the folder asked for, never of the sample game standing in for a missing one.
+  const auto folder = action == CommandLine::Check
+                          ? commandLine.gameFolder()
+                          : ChooseGameFolder(commandLine.gameFolder(), ".", ProgramPath());
   std::string error;
   if (folder && !EnterGameFolder(*folder, &error)) {
     std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
     return 2;
   }
+  if (action == CommandLine::Check) return RunCheck(std::cout, std::cerr);
   const int32_t exitCode = WinMain();
   ShutdownSound();
   ShutdownPlatform();

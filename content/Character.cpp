@@ -1,7 +1,10 @@
 // Character: button pictures, reading the character package, and placing cells.
 #include "content/Character.h"
 
+#include <string>
+
 #include "content/CharacterCell.h"
+#include "content/ContentReport.h"
 #include "content/SectionScanner.h"
 #include "display/DisplayDevice.h"
 
@@ -15,9 +18,10 @@ constexpr int32_t kNoFile = -11;
 constexpr int32_t kCountMismatch = -12;
 
 // Replaces an owned button picture with the one at `path` (null when it fails to load).
-Surface* ReplacePicture(Surface*& surface, const char* path) {
+Surface* ReplacePicture(Surface*& surface, const char* path, ContentReport::Picture which) {
   if (surface) Display->ReleaseSurface(surface);
   surface = Display ? Display->LoadBitmap(0, path) : nullptr;
+  ContentReport::ReportPicture(which, path, surface);
   return surface;
 }
 
@@ -35,29 +39,46 @@ Character::~Character() {
   if (stream_.IsOpen()) stream_.Close();
 }
 
-Surface* Character::SetButtonUp(const char* path) { return ReplacePicture(buttonUpSurface, path); }
+Surface* Character::SetButtonUp(const char* path) {
+  return ReplacePicture(buttonUpSurface, path, ContentReport::Picture::ButtonUp);
+}
 
 Surface* Character::SetButtonDown(const char* path) {
-  return ReplacePicture(buttonDownSurface, path);
+  return ReplacePicture(buttonDownSurface, path, ContentReport::Picture::ButtonDown);
 }
 
 int32_t Character::LoadPackage(const char* path) {
   if (stream_.IsOpen()) stream_.Close();
   stream_.Open(path);
-  if (!stream_.IsOpen()) return kNoFile;
+  if (!stream_.IsOpen()) {
+    ContentReport::ReportFailure(kNoFile,
+                                 "character package '" + std::string(path) + "' cannot be opened");
+    return kNoFile;
+  }
+  const ContentReport::Scope reported(ContentReport::Kind::CharacterPackage, path);
 
   int32_t loadedPackages = 0;
   SectionScanner scanner(stream_);
+  int32_t cellsLine = 0;
 
   // CELLS=: the first one sets the count and makes the cells; later ones change nothing.
-  const auto onHeaderLine = [this](size_t key, const char* value) -> int {
-    if (key != 0 || cellsDeclared_) return 0;
+  const auto onHeaderLine = [this, &scanner, &cellsLine](size_t key, const char* value) -> int {
+    if (key != 0) return 0;
+    if (cellsDeclared_) {
+      ContentReport::ReportRepeated("CELLS=");
+      return 0;
+    }
     const int32_t count = SectionScanner::ReadNumber(value);
     if (count > kMaxCells) {
+      ContentReport::ReportFailure(kCountMismatch, "CELLS=" + std::to_string(count) +
+                                                       " makes the character longer than the " +
+                                                       "board (" + std::to_string(kMaxCells) +
+                                                       " squares)");
       stream_.Close();
       return kCountMismatch;
     }
     cellsDeclared_ = true;
+    cellsLine = scanner.LineNumber();
     cellCount = count;
     if (count > 0) {
       cells = std::make_unique<std::unique_ptr<CharacterCell>[]>(count);
@@ -70,6 +91,13 @@ int32_t Character::LoadPackage(const char* path) {
   const auto onCellSection = [&](const char* rest) -> int {
     const int32_t index = SectionScanner::ReadNumber(rest);
     if (!cells || index < 0 || index >= cellCount) {
+      const std::string count = std::to_string(cellCount);
+      ContentReport::ReportFailure(
+          kBadCell, "section 'CELL " + std::to_string(index) + "' " +
+                        (!cellsDeclared_ ? "comes before any CELLS= line"
+                         : cellCount > 0 ? "is outside CELLS=" + count + " (cells 0 to " +
+                                               std::to_string(cellCount - 1) + ")"
+                                         : "is outside CELLS=" + count + " (no cells)"));
       stream_.Close();
       return kBadCell;
     }
@@ -93,7 +121,14 @@ int32_t Character::LoadPackage(const char* path) {
   if (result != 0) return result;
 
   stream_.Close();
-  return loadedPackages == cellCount ? 0 : kCountMismatch;
+  if (loadedPackages != cellCount) {
+    ContentReport::ReportFailure(kCountMismatch,
+                                 "CELLS=" + std::to_string(cellCount) + " but " +
+                                     std::to_string(loadedPackages) + " cell packages loaded",
+                                 cellsLine);
+    return kCountMismatch;
+  }
+  return 0;
 }
 
 void Character::SetPosition(int32_t column, int32_t row) {

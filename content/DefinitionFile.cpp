@@ -5,13 +5,17 @@
 #include <cstring>
 
 #include "content/Character.h"
+#include "content/ContentReport.h"
 #include "content/SectionScanner.h"
 #include "display/DisplayDevice.h"
 #include "platform/MessageBox.h"
 
 namespace {
 
-// HEADER keys and CHARACTER keys, in the order they are tested.
+// Section literals, HEADER keys and CHARACTER keys, in the order they are tested. Every pass
+// tests both literals, so that a content report hears the file's whole vocabulary; each pass
+// reads the bodies of its own sections only, which leaves the other ones skipped as before.
+enum Section : size_t { kHeader, kCharacter };
 enum HeaderKey : size_t { kName, kDescription, kCharacters, kBackground };
 enum CharacterKey : size_t { kButtonUp, kButtonDown, kPackage };
 
@@ -52,27 +56,47 @@ int32_t DefinitionFile::ReadHeader(const char* path, DefinitionHeader* header) {
   header->complete = 0;
 
   if (isOpen) Close();
+  path_ = path;
+  const ContentReport::Scope reported(ContentReport::Kind::Definition, path);
   stream_.Open(path);
-  if (!stream_.IsOpen()) return kNoFile;
+  if (!stream_.IsOpen()) {
+    ContentReport::ReportFailure(kNoFile, "the game definition cannot be opened");
+    return kNoFile;
+  }
   isOpen = 1;
 
   SectionScanner scanner(stream_);
-  const auto onLine = [header](size_t key, const char* value) -> int {
+  // Keeps the first value of a text; a later one is reported and ignored.
+  const auto keepFirst = [](char*& text, const char* value, const char* key) {
+    if (text) {
+      ContentReport::ReportRepeated(key);
+    } else {
+      text = CopyText(value);
+    }
+  };
+  const auto onLine = [header, &keepFirst](size_t key, const char* value) -> int {
     switch (key) {
       case kName:
-        if (!header->name) header->name = CopyText(value);
+        keepFirst(header->name, value, "NAME=");
         break;
       case kDescription:
-        if (!header->description) header->description = CopyText(value);
+        keepFirst(header->description, value, "DESCRIPTION=");
         break;
       case kCharacters:
         header->characterCount = SectionScanner::ReadNumber(value);
         break;
       case kBackground:
-        if (!BackgroundSurface) {
-          BackgroundSurface = Display ? Display->LoadBitmap(0, value) : nullptr;
-          if (!BackgroundSurface) return kNoBackground;
+        if (BackgroundSurface) {
+          ContentReport::ReportRepeated("BACKGROUND=");
+          break;
         }
+        BackgroundSurface = Display ? Display->LoadBitmap(0, value) : nullptr;
+        if (!BackgroundSurface) {
+          ContentReport::ReportFailure(
+              kNoBackground, "background picture '" + std::string(value) + "' cannot be loaded");
+          return kNoBackground;
+        }
+        ContentReport::ReportPicture(ContentReport::Picture::Background, value, BackgroundSurface);
         break;
       default:
         break;
@@ -80,7 +104,8 @@ int32_t DefinitionFile::ReadHeader(const char* path, DefinitionHeader* header) {
     if (header->characterCount != 0 && header->description && header->name) header->complete = 1;
     return 0;
   };
-  const int result = scanner.Scan({"HEADER"}, [&](size_t, const char*) -> int {
+  const int result = scanner.Scan({"HEADER", "CHARACTER"}, [&](size_t literal, const char*) -> int {
+    if (literal != kHeader) return 0;
     return scanner.Body({"NAME=", "DESCRIPTION=", "CHARACTERS=", "BACKGROUND="}, onLine);
   });
   return result != 0 ? result : header->characterCount;
@@ -88,6 +113,7 @@ int32_t DefinitionFile::ReadHeader(const char* path, DefinitionHeader* header) {
 
 std::unique_ptr<Character> DefinitionFile::ReadCharacter(int32_t index) {
   if (!isOpen) return nullptr;
+  const ContentReport::Scope reported(ContentReport::Kind::Definition, path_.c_str());
   stream_.Rewind();
 
   std::unique_ptr<Character> character;
@@ -107,20 +133,21 @@ std::unique_ptr<Character> DefinitionFile::ReadCharacter(int32_t index) {
         return 0;
     }
     // A second package would load over the cells of the first.
-    if (packageRead) return 0;
+    if (packageRead) {
+      ContentReport::ReportRepeated("Package=");
+      return 0;
+    }
     packageRead = true;
     const int32_t result = character->LoadPackage(value);
     if (result < 0) {
-      char text[1024];
-      std::snprintf(text, sizeof text, "Failed to process package. Error %d", result);
-      ShowMessageBox(text);
+      ShowMessageBox(PackageFailureMessage(result));
       character.reset();
       return result;
     }
     return 0;
   };
-  const int found = scanner.Scan({"CHARACTER"}, [&](size_t, const char* rest) -> int {
-    if (SectionScanner::ReadNumber(rest) != index) return 0;
+  const int found = scanner.Scan({"HEADER", "CHARACTER"}, [&](size_t literal, const char* rest) {
+    if (literal != kCharacter || SectionScanner::ReadNumber(rest) != index) return 0;
     character = std::make_unique<Character>();
     scanner.Body({"Button_Up=", "Button_Down=", "Package="}, onLine);
     return 1;
@@ -132,4 +159,10 @@ std::unique_ptr<Character> DefinitionFile::ReadCharacter(int32_t index) {
 void DefinitionFile::Close() {
   stream_.Close();
   isOpen = 0;
+}
+
+std::string DefinitionFile::PackageFailureMessage(int32_t code) {
+  char text[1024];
+  std::snprintf(text, sizeof text, "Failed to process package. Error %d", code);
+  return text;
 }

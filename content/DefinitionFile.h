@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "content/SectionStream.h"
 
@@ -44,10 +45,15 @@ class DefinitionFile {
   std::unique_ptr<Character> ReadCharacter(int32_t index);
   void Close();
 
+  // The text a character that fails with `code` is shown with.
+  static std::string PackageFailureMessage(int32_t code);
+
   uint8_t isOpen = 0;
 
  private:
   SectionStream stream_;
+  // The file ReadHeader opened, for the reports of later passes over it.
+  std::string path_;
 };
 
 // The board background named by the definition's BACKGROUND= line. The game engine clears it

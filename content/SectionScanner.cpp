@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "content/ContentReport.h"
+
 namespace {
 
 // Folds the 26 ASCII capitals only, whatever the locale says.
@@ -16,39 +18,52 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || (c >= 0x0A && c <= 0x0D);
 
 SectionScanner::SectionScanner(SectionStream& stream) : stream_(stream) {
   header_[0] = '\0';
-  line_[0] = '\0';
+  text_[0] = '\0';
 }
 
 int SectionScanner::Scan(std::initializer_list<const char*> literals,
                          const SectionHandler& onSection) {
+  bool sectionsMet = false;
   for (;;) {
     const int c = stream_.ReadChar();
     if (stream_.Failed()) {
+      if (ContentReport* report = ContentReport::Active()) {
+        report->ScanEnd(sectionsMet, stream_.TextAfterEndLine());
+      }
       return 0;
     }
     if (c == ';') {
-      stream_.ReadLine(line_);
+      ReadLine(text_);
       continue;
     }
     if (c != '[') {
       continue;
     }
-    stream_.ReadLine(header_);
+    ReadLine(header_);
+    sectionsMet = true;
+    const bool closed = std::strchr(header_, ']') != nullptr;
     // Drops the closing bracket of a well-formed header, and whatever stands there otherwise.
     const size_t length = std::strlen(header_);
     if (length > 0) {
       header_[length - 1] = '\0';
     }
+    size_t found = kNoKey;
     size_t index = 0;
     for (const char* literal : literals) {
       if (Matches(header_, literal)) {
-        const int result = onSection(index, header_ + std::strlen(literal));
-        if (result != 0) {
-          return result;
-        }
+        found = index;
         break;
       }
       ++index;
+    }
+    if (ContentReport* report = ContentReport::Active()) {
+      report->Section(line_, header_, closed, {literals.begin(), literals.size()}, found);
+    }
+    if (found != kNoKey) {
+      const int result = onSection(found, header_ + std::strlen(literals.begin()[found]));
+      if (result != 0) {
+        return result;
+      }
     }
   }
 }
@@ -59,17 +74,20 @@ int SectionScanner::Body(std::initializer_list<const char*> keys, const LineHand
     if (stream_.Peek() == '[') {
       return 0;
     }
-    stream_.ReadLine(line_);
+    ReadLine(text_);
     size_t found = kNoKey;
-    const char* value = line_;
+    const char* value = text_;
     size_t index = 0;
     for (const char* key : keys) {
-      if (Matches(line_, key)) {
+      if (Matches(text_, key)) {
         found = index;
-        value = line_ + std::strlen(key);
+        value = text_ + std::strlen(key);
         break;
       }
       ++index;
+    }
+    if (ContentReport* report = ContentReport::Active()) {
+      report->Line(line_, text_, {keys.begin(), keys.size()}, found);
     }
     const int result = onLine(found, value);
     if (result != 0) {
@@ -98,6 +116,14 @@ int32_t SectionScanner::ReadNumber(const char* text) {
     value = 0u - value;
   }
   return static_cast<int32_t>(value);
+}
+
+void SectionScanner::ReadLine(char* into) {
+  line_ = stream_.LineNumber();
+  stream_.ReadLine(into);
+  if (stream_.LineCut()) {
+    if (ContentReport* report = ContentReport::Active()) report->LineCut(line_);
+  }
 }
 
 bool SectionScanner::Matches(const char* text, const char* literal) {

@@ -1,6 +1,7 @@
 // SectionScanner: the scan for section headers and the body loop over a section's lines,
 // shared by every content reader; each reader configures it with its section literals and
-// keys and acts on what it finds through callbacks.
+// keys and acts on what it finds through callbacks. An active content report hears of every
+// header and body line it meets.
 #pragma once
 
 #include <cstddef>
@@ -40,10 +41,18 @@ class SectionScanner {
   // Case-insensitive prefix test of the format: does `text` begin with `literal`?
   static bool Matches(const char* text, const char* literal);
 
+  // The line where the last header or body line began, for readers that report on it later.
+  int32_t LineNumber() const { return line_; }
+
  private:
+  // Reads a line into `into`, noting where it began and telling an active report when the
+  // line was cut at the line limit.
+  void ReadLine(char* into);
+
   SectionStream& stream_;
+  int32_t line_ = 0;
   // Header texts keep their own buffer so that a section handler's `rest` stays valid while
   // the handler runs the body loop.
   char header_[SectionStream::kLineLength + 1];
-  char line_[SectionStream::kLineLength + 1];
+  char text_[SectionStream::kLineLength + 1];
 };

@@ -43,6 +43,7 @@ void SectionStream::Close() {
     return;
   }
   const bool closed = file_.Close();
+  ResetPosition();
   buffer_.reset();
   position_ = 0;
   length_ = 0;
@@ -56,6 +57,7 @@ void SectionStream::Close() {
 
 void SectionStream::Rewind() {
   end_ = fail_ = bad_ = false;
+  ResetPosition();
   position_ = 0;
   length_ = 0;
   if (!file_.Rewind()) {
@@ -129,7 +131,8 @@ void SectionStream::ReadLine(char* line) {
   line[count] = '\0';
   // Throws away the character after the line: its LF, or the 1024th character of an over-long
   // line. After the end of the file (or a read error) this sets the fail flag.
-  ReadChar();
+  const int after = ReadChar();
+  lineCut_ = count == kLineLength && after != kLineFeed && after != kEnd;
 }
 
 bool SectionStream::AtEnd() const { return end_; }
@@ -143,6 +146,7 @@ int SectionStream::Look() {
   const unsigned char c = buffer_[position_];
   // A 0x1A is never taken, so every later look meets it again as the end of the file.
   if (c == kEndOfText) {
+    NoteTextAfterEnd();
     return kEnd;
   }
   if (c == kCarriageReturn) {
@@ -157,7 +161,30 @@ int SectionStream::Look() {
 }
 
 void SectionStream::Take(int c) {
-  position_ += (c == kLineFeed && buffer_[position_] == kCarriageReturn) ? 2 : 1;
+  if (c != kLineFeed) {
+    ++position_;
+    return;
+  }
+  ++line_;
+  position_ += buffer_[position_] == kCarriageReturn ? 2 : 1;
+}
+
+void SectionStream::NoteTextAfterEnd() {
+  if (textAfterEnd_ != 0) {
+    return;
+  }
+  if (position_ + 1 == length_) {
+    Refill();
+  }
+  if (position_ + 1 < length_) {
+    textAfterEnd_ = line_;
+  }
+}
+
+void SectionStream::ResetPosition() {
+  line_ = 1;
+  lineCut_ = false;
+  textAfterEnd_ = 0;
 }
 
 bool SectionStream::Refill() {

@@ -39,6 +39,13 @@ class SectionStream {
   bool AtEnd() const;
   bool Failed() const;
 
+  // Where reading stands, for reports on the text: the line of the next character (counted
+  // from 1), whether the last ReadLine cut an over-long line, and the line of a 0x1A byte that
+  // ended the file with more bytes after it (0 when none did).
+  int32_t LineNumber() const { return line_; }
+  bool LineCut() const { return lineCut_; }
+  int32_t TextAfterEndLine() const { return textAfterEnd_; }
+
  private:
   // The next character after text-mode translation without taking it, or kEnd; Take then
   // takes exactly that character (two bytes for a CR LF).
@@ -48,6 +55,10 @@ class SectionStream {
   // false when nothing more arrived (no file open, its end, or a read error).
   bool Refill();
   bool AnyFlag() const;
+  // Called at a 0x1A: notes its line when the file holds more bytes after it.
+  void NoteTextAfterEnd();
+  // Back to the first line, for a new file or a new pass over the same one.
+  void ResetPosition();
 
   ContentFile file_;
   std::unique_ptr<unsigned char[]> buffer_;
@@ -58,4 +69,7 @@ class SectionStream {
   bool end_ = false;
   bool fail_ = false;
   bool bad_ = false;
+  int32_t line_ = 1;
+  bool lineCut_ = false;
+  int32_t textAfterEnd_ = 0;
 };

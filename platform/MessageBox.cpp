@@ -13,6 +13,8 @@ MessageBoxHandler& Handler() {
   return handler;
 }
 
+bool echoHandled = true;
+
 void ShowNative(const std::string& text, const std::string& caption) {
   if (!GtkAvailable()) return;
   GtkWidgetPtr dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
@@ -28,6 +30,10 @@ void ShowNative(const std::string& text, const std::string& caption) {
 }  // namespace
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
+  if (Handler() && !echoHandled) {
+    Handler()(text, caption);
+    return;
+  }
   std::string line = text;
   std::replace(line.begin(), line.end(), '\n', ' ');
   std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
@@ -39,4 +45,7 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   }
 }
 
-void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
+void SetMessageBoxHandler(MessageBoxHandler handler, bool echo) {
+  Handler() = std::move(handler);
+  echoHandled = echo;
+}

@@ -24,6 +24,7 @@ std::ostream& operator<<(std::ostream& out, const Case& c) {
 }
 
 constexpr CommandLine::Action Play = CommandLine::Play;
+constexpr CommandLine::Action Check = CommandLine::Check;
 constexpr CommandLine::Action Help = CommandLine::ShowHelp;
 constexpr CommandLine::Action Version = CommandLine::ShowVersion;
 constexpr CommandLine::Action Refuse = CommandLine::Refuse;
@@ -43,11 +44,16 @@ TEST(CommandLineTest, ReadsOptionsAnywhereAndOneGameFolder) {
       {{"--"}, Play, none, ""},
       {{"--", "--help"}, Play, "--help", ""},
       {{"--", "-x"}, Play, "-x", ""},
+      // Checking instead of playing.
+      {{"--check"}, Check, none, ""},
+      {{"x", "--check"}, Check, "x", ""},
+      {{"--check=x"}, Refuse, none, "option '--check' doesn't allow an argument"},
       // The first option that asks for a text wins, wherever it stands.
       {{"--help"}, Help, none, ""},
       {{"x", "--version"}, Version, none, ""},
       {{"--version", "--help"}, Version, none, ""},
       {{"--help", "--bogus"}, Help, none, ""},
+      {{"--check", "--help"}, Help, none, ""},
       {{"a", "b", "--help"}, Help, none, ""},
       // Refusals.
       {{"--bogus", "--help"}, Refuse, none, "unrecognized option '--bogus'"},

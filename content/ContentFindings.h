@@ -1,0 +1,106 @@
+// ContentFindings: a content report that turns what the readers meet into findings, written as
+// they are found, one a line in the form compilers use so that editors jump to them:
+// "packages/characters/morels.chr:12: warning: ...". Errors are what ends the game at start-up,
+// warnings what it accepts silently though it is almost certainly a mistake, notes what it
+// shows along the way. A finding met again (the game definition is read once per character,
+// a cell package once per cell naming it) is written once.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "content/ContentReport.h"
+
+class ContentFindings : public ContentReport {
+ public:
+  enum class Severity { Error, Warning, Note };
+  // A section header that a scan met: the literal it matched (empty for none), the number
+  // that follows the literal, and its line.
+  struct SectionMet {
+    std::string literal;
+    int32_t number = 0;
+    int32_t line = 0;
+  };
+
+  // Warnings and notes written about one file at most; an endless supply of one mistake
+  // says nothing more than a hundred of them.
+  static constexpr int32_t kMostPerFile = 100;
+  // Section headers remembered of one file at most.
+  static constexpr size_t kMostSections = 10000;
+
+  explicit ContentFindings(std::ostream& out);
+
+  // Findings of the caller's own, about `file` at `line` (0: the whole file), and the counts
+  // of those written so far.
+  void Add(Severity severity, const std::string& file, int32_t line, const std::string& text);
+  int32_t Count(Severity severity) const;
+
+  // A warning, about `file` at `line`, when `path` names a file only through the fallback
+  // for content written on a platform that ignores letter case and separates with '\';
+  // findings about that file then name it as it is really named.
+  void CheckPath(const std::string& path, const std::string& file, int32_t line);
+
+  // What the scans of `file` met: its section headers in file order, and the line of the last
+  // line of `key` (0 when there is none).
+  std::vector<SectionMet> Sections(const std::string& file) const;
+  int32_t KeyLine(const std::string& file, const std::string& key) const;
+
+  // The readers' events.
+  void Enter(Kind kind, const char* path) override;
+  void Leave() override;
+  void Section(int32_t line, const char* name, bool closed, Names literals,
+               size_t matched) override;
+  void Line(int32_t line, const char* text, Names keys, size_t matched) override;
+  void LineCut(int32_t line) override;
+  void ScanEnd(bool sectionsMet, int32_t textAfterEndLine) override;
+  void Failure(int32_t code, const std::string& reason, int32_t line) override;
+  void Repeated(const char* key) override;
+  void PictureLoaded(Picture which, const char* path, const Surface* surface) override;
+  void AnimationShown(const char* path) override;
+
+ private:
+  struct FileRecord;
+  // A file being read, innermost last.
+  struct OpenFile {
+    Kind kind = Kind::Definition;
+    std::string path;
+    FileRecord* record = nullptr;
+    int32_t line = 0;
+    bool failed = false;
+    bool stillMet = false;
+    // The recognised section being read: its literal (empty before the first), number, line,
+    // and whether one of its keys has been met.
+    std::string section;
+    int32_t number = 0;
+    int32_t sectionLine = 0;
+    bool keyed = false;
+  };
+  // What is kept of a file across its readings.
+  struct FileRecord {
+    std::map<int32_t, SectionMet> sections;
+    std::map<std::string, int32_t> keyLines;
+    int32_t written = 0;
+  };
+
+  // A finding about the current line of the current file; Quiet when no more warnings about
+  // the file are written, so that a huge file of mistakes is not looked at line by line.
+  void Warn(const std::string& text);
+  static bool Quiet(const OpenFile& file) { return file.record->written > kMostPerFile; }
+  // Ends the current section of `file`, with a warning when it is a cell without a package.
+  void CloseSection(OpenFile& file);
+  // A body line that matches no key: why, and what was likely meant.
+  void UnknownLine(const std::string& text, Names keys);
+  void UnknownSection(const std::string& name, Names literals);
+
+  std::ostream& out_;
+  std::vector<OpenFile> open_;
+  std::map<std::string, FileRecord> files_;
+  // Findings name a file found through the fallback by its real name, for editors to open.
+  std::map<std::string, std::string> realNames_;
+  std::set<std::string> written_;
+  int32_t counts_[3] = {};
+};

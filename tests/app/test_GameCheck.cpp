@@ -1,0 +1,328 @@
+// Tests of the content check: the finding of every error code and warning kind on a small
+// crafted game, and the check's verdict beside what the game does on broken sample games.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/GameCheck.h"
+#include "content/TempDir.h"
+#include "platform/Errors.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A game of one character of one cell, every line numbered in the findings below.
+const char* const kDefinition =
+    "[HEADER]\n"                     // 1
+    "NAME=Mini\n"                    // 2
+    "DESCRIPTION=A small game\n"     // 3
+    "CHARACTERS=1\n"                 // 4
+    "BACKGROUND=images/board.bmp\n"  // 5
+    "[CHARACTER 0]\n"                // 6
+    "Button_Up=images/up.bmp\n"      // 7
+    "Button_Down=images/down.bmp\n"  // 8
+    "Package=packages/one.chr\n";    // 9
+const char* const kCharacter =
+    "[HEADER]\n"                   // 1
+    "CELLS=1\n"                    // 2
+    "[CELL 0]\n"                   // 3
+    "PACKAGE=packages/one.cel\n";  // 4
+const char* const kCell =
+    "[HEADER]\n"                 // 1
+    "IDLE PACKAGES=0\n"          // 2
+    "STILL=images/still.bmp\n";  // 3
+
+fs::path SampleGame() {
+  const char* root = std::getenv("TARNWICK_SOURCE_DIR");
+  return fs::path(root ? root : ".") / "game";
+}
+
+// Runs the check in `folder`, returning its output; `exitCode` receives its result.
+std::string CheckIn(const fs::path& folder, int& exitCode) {
+  const fs::path before = fs::current_path();
+  fs::current_path(folder);
+  std::ostringstream out;
+  std::ostringstream err;
+  exitCode = RunCheck(out, err);
+  EXPECT_EQ(err.str(), "");
+  fs::current_path(before);
+  LastError = 0;
+  return out.str();
+}
+
+// Replaces the first `from` in a file with `to`.
+void Edit(const fs::path& file, const std::string& from, const std::string& to) {
+  std::ifstream in(file, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos) << from << " not in " << file;
+  text.replace(at, from.size(), to);
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::string Repeat(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
+struct FindingCase {
+  const char* name;
+  const char* file;  // in the crafted game
+  const char* from;  // text replaced; null removes the file, "" appends
+  std::string to;
+  std::string finding;
+};
+
+const std::string kFail = "(the game stops with \"Failed to process package. Error ";
+
+const FindingCase kFindingCases[] = {
+    // Errors: every code of the readers and every start-up failure that content causes.
+    {"NoDefinition", "packages/morrels.pkg", nullptr, "",
+     "packages/morrels.pkg: error: the game definition cannot be opened (the game ends without a "
+     "message)"},
+    {"NoBackground", "packages/morrels.pkg", "board.bmp", "bord.bmp",
+     "packages/morrels.pkg:5: error: background picture 'images/bord.bmp' cannot be loaded (the "
+     "game reads no further in the header and shows no board picture)"},
+    {"HeaderIncomplete", "packages/morrels.pkg", "NAME=Mini\n", "",
+     "packages/morrels.pkg:1: error: the header lacks NAME= (the game ends without a message)"},
+    {"TooManyCharacters", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=6",
+     "packages/morrels.pkg:4: error: CHARACTERS=6 is more than 5 (the game stops with \"Too many "
+     "characters in definition file. Terminating\")"},
+    {"MissingCharacterSection", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=2",
+     "packages/morrels.pkg:4: error: there is no section CHARACTER 1, which CHARACTERS=2 asks for "
+     "(the game ends without a message)"},
+    {"NoCharacterPackage", "packages/morrels.pkg", "one.chr", "none.chr",
+     "packages/morrels.pkg:9: error: character package 'packages/none.chr' cannot be opened " +
+         kFail + "-11\")"},
+    {"CellOutsideTheCount", "packages/one.chr", "[CELL 0]", "[CELL 1]",
+     "packages/one.chr:3: error: section 'CELL 1' is outside CELLS=1 (cells 0 to 0) " + kFail +
+         "-1\")"},
+    {"CellBeforeTheCount", "packages/one.chr", "[HEADER]\nCELLS=1\n", "",
+     "packages/one.chr:1: error: section 'CELL 0' comes before any CELLS= line " + kFail + "-1\")"},
+    {"CellCountMismatch", "packages/one.chr", "CELLS=1", "CELLS=2",
+     "packages/one.chr:2: error: CELLS=2 but 1 cell packages loaded " + kFail + "-12\")"},
+    {"LongerThanTheBoard", "packages/one.chr", "CELLS=1", "CELLS=11",
+     "packages/one.chr:2: error: CELLS=11 makes the character longer than the board (10 squares) " +
+         kFail + "-12\")"},
+    {"NoCellPackage", "packages/one.chr", "one.cel", "two.cel",
+     "packages/one.chr:4: error: cell package 'packages/two.cel' cannot be opened " + kFail +
+         "-21\")"},
+    {"NoStill", "packages/one.cel", "still.bmp", "gone.bmp",
+     "packages/one.cel:3: error: still picture 'images/gone.bmp' cannot be loaded " + kFail +
+         "-22\")"},
+    {"PackageSectionOutside", "packages/one.cel", "", "[IDLE 0]\n",
+     "packages/one.cel:4: error: section 'IDLE 0' is outside IDLE PACKAGES=0 (no sections; the "
+     "count must come first) " +
+         kFail + "-23\")"},
+    {"PackageCountMismatch", "packages/one.cel", "IDLE PACKAGES=0", "IDLE PACKAGES=1",
+     "packages/one.cel:2: error: IDLE PACKAGES=1 but 0 IDLE sections " + kFail + "-24\")"},
+    {"TooManyPackages", "packages/one.cel", "IDLE PACKAGES=0", "IDLE PACKAGES=101",
+     "packages/one.cel:2: error: IDLE PACKAGES=101 is more than 100 " + kFail + "-24\")"},
+    {"NoOverlay", "images/GridOverlay.bmp", nullptr, "",
+     "images/GridOverlay.bmp: error: board overlay cannot be loaded (the game stops with \"Failed "
+     "to initialize game engine.\")"},
+    // Warnings: what the game accepts without a word.
+    {"MistypedKey", "packages/morrels.pkg", "Button_Up", "Buton_Up",
+     "packages/morrels.pkg:7: warning: unknown key 'Buton_Up=' is ignored; did you mean "
+     "'Button_Up='?"},
+    {"MistypedSection", "packages/one.cel", "[HEADER]", "[HAEDER]",
+     "packages/one.cel:1: warning: unknown section 'HAEDER' is skipped; did you mean 'HEADER'?"},
+    {"UnknownSection", "packages/one.chr", "", "[ANIMATIONS]\n",
+     "packages/one.chr:5: warning: unknown section 'ANIMATIONS' is skipped (sections of a "
+     "character package: HEADER, CELL)"},
+    {"CrLfLineEnds", "packages/one.chr", "[HEADER]\nCELLS=1\n",
+     "[HEADER]\r\n\r\nCELLS=1\r\nBOGUS=1\r\n",
+     "packages/one.chr:4: warning: unknown key 'BOGUS=' is ignored (keys here: CELLS=)"},
+    {"IndentedKey", "packages/one.chr", "CELLS=1", " CELLS=1",
+     "packages/one.chr:2: warning: indented key 'CELLS=' is ignored: keys begin in the first "
+     "column"},
+    {"SpaceBeforeEquals", "packages/morrels.pkg", "NAME=", "NAME =",
+     "packages/morrels.pkg:2: warning: 'NAME =' is not the key 'NAME=': no space may stand before "
+     "the '='"},
+    {"NoClosingBracket", "packages/one.chr", "[CELL 0]", "[CELL 0",
+     "packages/one.chr:3: warning: section header has no closing ']': its last character is "
+     "dropped, leaving 'CELL '"},
+    {"NameReadAsNumberZero", "packages/one.chr", "[CELL 0]", "[CELLS]",
+     "packages/one.chr:3: warning: section 'CELLS' is read as 'CELL 0'"},
+    {"SectionNeverRead", "packages/morrels.pkg", "", "[CHARACTER 3]\n",
+     "packages/morrels.pkg:10: warning: section 'CHARACTER 3' is never read: CHARACTERS=1 reads "
+     "CHARACTER 0 to 0"},
+    {"RepeatedKey", "packages/morrels.pkg", "NAME=Mini\n", "NAME=Mini\nNAME=Maxi\n",
+     "packages/morrels.pkg:3: warning: repeated 'NAME=' is ignored: the first one counts"},
+    {"SpaceAfterEquals", "packages/morrels.pkg", "DESCRIPTION=", "DESCRIPTION= ",
+     "packages/morrels.pkg:3: warning: the value of 'DESCRIPTION=' begins with a space, which is "
+     "part of it"},
+    {"SpaceAtTheEndOfAPath", "packages/morrels.pkg", "down.bmp", "down.bmp ",
+     "packages/morrels.pkg:8: warning: the value of 'Button_Down=' ends with a space, which is "
+     "part of it"},
+    {"TextAfterEndOfFile", "packages/one.chr", "", "\x1A[CELL 1]\n",
+     "packages/one.chr:5: warning: a byte 0x1A (Ctrl-Z) ends the file here: the text after it is "
+     "never read"},
+    {"LineCut", "packages/one.cel", "", "; " + std::string(1100, 'x') + "\n",
+     "packages/one.cel:4: warning: line longer than 1023 characters: the 1024th is lost and the "
+     "rest is read as a new line"},
+    {"NoButtonPicture", "packages/morrels.pkg", "up.bmp", "nope.bmp",
+     "packages/morrels.pkg:7: warning: button picture 'images/nope.bmp' cannot be loaded: the "
+     "button stays empty"},
+    {"CharacterWithoutCells", "packages/morrels.pkg", "Package=packages/one.chr\n", "",
+     "packages/morrels.pkg:6: warning: character 0 has no cells"},
+    {"CellWithoutStill", "packages/one.cel", "STILL=images/still.bmp\n", "",
+     "packages/one.cel: warning: no STILL= line: the cell has no picture and is invisible on the "
+     "board"},
+    {"CellSectionWithoutPackage", "packages/one.chr", "PACKAGE=packages/one.cel\n", "",
+     "packages/one.chr:3: warning: section 'CELL 0' has no PACKAGE= line: the cell gets no package "
+     "and no picture"},
+    {"NoSections", "packages/one.cel", "[HEADER]", "HEADER",
+     "packages/one.cel: warning: no sections at all: nothing in the file is read"},
+    {"BackgroundSize", "packages/morrels.pkg", "board.bmp", "up.bmp",
+     "packages/morrels.pkg:5: warning: background picture 'images/up.bmp' is 150 x 40, not 432 x "
+     "432"},
+    {"ButtonSize", "packages/morrels.pkg", "images/down.bmp", "images/board.bmp",
+     "packages/morrels.pkg:8: warning: button picture 'images/board.bmp' is 432 x 432, not 150 x "
+     "40"},
+    {"StillWidth", "packages/one.cel", "still.bmp", "up.bmp",
+     "packages/one.cel:3: warning: still picture 'images/up.bmp' is 150 pixels wide, not 41"},
+    {"OverlaySize", "images/GridOverlay.bmp", nullptr, "images/still.bmp",
+     "images/GridOverlay.bmp: warning: board overlay is 41 x 60, not 432 x 432"},
+    {"PathOnlyByFallback", "packages/morrels.pkg", "images/up.bmp", "IMAGES\\UP.BMP",
+     "packages/morrels.pkg:7: warning: 'IMAGES\\UP.BMP' is found only as 'images/up.bmp', with "
+     "letter case ignored and '\\' read as '/'"},
+    {"NoSound", "sounds/bleep14.wav", nullptr, "",
+     "sounds/bleep14.wav: warning: warning sound cannot be opened: a blocked placement makes no "
+     "sound"},
+    // Notes: what the game shows while it starts.
+    {"AnimationPackage", "packages/one.cel", "IDLE PACKAGES=0\n",
+     "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=anims/sway.ani\n[HEADER]\n",
+     "packages/one.cel:4: note: animation package 'anims/sway.ani': the game shows this path in a "
+     "box at start"},
+    // What a hostile folder holds fails like a missing file, at once; a file of endless
+    // mistakes gives a hundred findings.
+    {"EndlessMistakes", "packages/one.chr", "", Repeat("x=1\n", 150),
+     "packages/one.chr: note: further warnings and notes about this file are left out"},
+    {"DefinitionIsADevice", "packages/morrels.pkg", nullptr, "/dev/zero",
+     "packages/morrels.pkg: error: the game definition cannot be opened (the game ends without a "
+     "message)"},
+    {"StillIsALinkLoop", "images/still.bmp", nullptr, "images/still.bmp",
+     "packages/one.cel:3: error: still picture 'images/still.bmp' cannot be loaded " + kFail +
+         "-22\")"},
+};
+
+class GameCheckTest : public ::testing::Test {
+ protected:
+  // Writes the crafted game into `folder`, with pictures of the sample game.
+  static void WriteGame(const TempDir& folder) {
+    folder.Write("packages/morrels.pkg", kDefinition);
+    folder.Write("packages/one.chr", kCharacter);
+    folder.Write("packages/one.cel", kCell);
+    const fs::path images = SampleGame() / "images";
+    const fs::path to = folder.path() / "images";
+    fs::create_directories(to);
+    fs::copy_file(images / "Board.bmp", to / "board.bmp");
+    fs::copy_file(images / "buttons/morel_up.bmp", to / "up.bmp");
+    fs::copy_file(images / "buttons/morel_down.bmp", to / "down.bmp");
+    fs::copy_file(images / "cells/morel_0.bmp", to / "still.bmp");
+    fs::copy_file(images / "GridOverlay.bmp", to / "GridOverlay.bmp");
+    fs::copy_file(images / "ShadedOverlay.bmp", to / "ShadedOverlay.bmp");
+    fs::create_directories(folder.path() / "sounds");
+    fs::copy_file(SampleGame() / "sounds/bleep14.wav", folder.path() / "sounds/bleep14.wav");
+  }
+};
+
+TEST_F(GameCheckTest, CraftedGameIsClean) {
+  TempDir folder;
+  WriteGame(folder);
+  int exitCode = -1;
+  EXPECT_EQ(CheckIn(folder.path(), exitCode),
+            "0 errors, 0 warnings, 0 notes: the game starts with 1 character\n");
+  EXPECT_EQ(exitCode, kCheckClean);
+}
+
+TEST_F(GameCheckTest, EachMistakeGivesItsFinding) {
+  for (const FindingCase& c : kFindingCases) {
+    SCOPED_TRACE(c.name);
+    TempDir folder;
+    WriteGame(folder);
+    const fs::path file = folder.path() / c.file;
+    if (!c.from) {
+      fs::remove(file);
+      // A replacement names what the removed file becomes a link to.
+      if (!c.to.empty()) fs::create_symlink(c.to[0] == '/' ? c.to : folder.PathOf(c.to), file);
+    } else if (*c.from == '\0') {
+      std::ofstream(file, std::ios::binary | std::ios::app) << c.to;
+    } else {
+      Edit(file, c.from, c.to);
+    }
+    int exitCode = -1;
+    const std::string output = CheckIn(folder.path(), exitCode);
+    EXPECT_NE(output.find(c.finding + "\n"), std::string::npos) << output;
+    const bool errors = output.find(": error: ") != std::string::npos;
+    EXPECT_EQ(exitCode, errors ? kCheckErrors : kCheckClean) << output;
+  }
+}
+
+// The broken copies of the sample game that the end-to-end tests start the game on, and the
+// way the game ends on each.
+enum class Change { kNone, kRemove, kFifo, kEdit };
+struct VerdictCase {
+  const char* name;
+  Change change;
+  const char* file;
+  const char* from;
+  const char* to;
+  const char* verdict;
+};
+
+const char* const kStarts = "the game starts with 5 characters";
+const char* const kSilent = "the game ends without a message";
+const char* const kEngine = "the game stops with \"Failed to initialize game engine.\"";
+
+const VerdictCase kVerdictCases[] = {
+    {"SampleGame", Change::kNone, "", nullptr, nullptr, kStarts},
+    {"NoCharacterPackage", Change::kRemove, "packages/characters/puffballs.chr", nullptr, nullptr,
+     "the game stops with \"Failed to process package. Error -11\""},
+    {"NoStill", Change::kRemove, "images/cells/inkcap_1.bmp", nullptr, nullptr,
+     "the game stops with \"Failed to process package. Error -22\""},
+    {"SixCharacters", Change::kEdit, "packages/morrels.pkg", "CHARACTERS=5", "CHARACTERS=6",
+     "the game stops with \"Too many characters in definition file. Terminating\""},
+    {"AnimationPackage", Change::kEdit, "packages/cells/puffball_0.cel", "IDLE PACKAGES=0",
+     "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=packages/anims/puffball_sway.ani\n[HEADER]", kStarts},
+    {"NoOverlay", Change::kRemove, "images/GridOverlay.bmp", nullptr, nullptr, kEngine},
+    {"FifoDefinition", Change::kFifo, "packages/morrels.pkg", nullptr, nullptr, kSilent},
+    {"FifoCharacterPackage", Change::kFifo, "packages/characters/puffballs.chr", nullptr, nullptr,
+     "the game stops with \"Failed to process package. Error -11\""},
+    {"FifoCellPackage", Change::kFifo, "packages/cells/inkcap_1.cel", nullptr, nullptr,
+     "the game stops with \"Failed to process package. Error -21\""},
+    {"FifoStill", Change::kFifo, "images/cells/inkcap_1.bmp", nullptr, nullptr,
+     "the game stops with \"Failed to process package. Error -22\""},
+    {"FifoOverlay", Change::kFifo, "images/GridOverlay.bmp", nullptr, nullptr, kEngine},
+    {"FifoBackground", Change::kFifo, "images/Board.bmp", nullptr, nullptr, kStarts},
+    {"FifoSound", Change::kFifo, "sounds/bleep14.wav", nullptr, nullptr, kStarts},
+};
+
+TEST_F(GameCheckTest, VerdictAgreesWithTheGame) {
+  for (const VerdictCase& c : kVerdictCases) {
+    SCOPED_TRACE(c.name);
+    TempDir folder;
+    fs::copy(SampleGame(), folder.path(), fs::copy_options::recursive);
+    const fs::path file = folder.path() / c.file;
+    if (c.change == Change::kRemove || c.change == Change::kFifo) fs::remove(file);
+    if (c.change == Change::kFifo) {
+      ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    }
+    if (c.change == Change::kEdit) Edit(file, c.from, c.to);
+    int exitCode = -1;
+    const std::string output = CheckIn(folder.path(), exitCode);
+    const std::string last = output.substr(output.rfind('\n', output.size() - 2) + 1);
+    EXPECT_NE(last.find(std::string(": ") + c.verdict + "\n"), std::string::npos) << output;
+  }
+}
+
+}  // namespace
