@@ -411,9 +411,9 @@ bool DisplayDevice::IsShowing(const FrameKey& key) const {
   return showing_ && IsWindow(window_) && window_->Spoiled() == shownSpoiled_ && key == shownKey_;
 }
 
-void DisplayDevice::RememberShown(FrameKey key) {
+void DisplayDevice::RememberShown(const FrameKey& key) {
   if (!ready || !IsWindow(window_)) return;
-  shownKey_ = std::move(key);
+  shownKey_ = key;
   shownSpoiled_ = window_->Spoiled();
   showing_ = true;
 }

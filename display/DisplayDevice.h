@@ -58,7 +58,7 @@ class DisplayDevice {
   // picture spoiled or the device is opened or released.
   using FrameKey = std::vector<int64_t>;
   bool IsShowing(const FrameKey& key) const;
-  void RememberShown(FrameKey key);
+  void RememberShown(const FrameKey& key);
 
   // Frame drawing: the buffer every frame is composed into, one-to-one copies into it (false
   // when the copy was refused and nothing drawn), and black filling.

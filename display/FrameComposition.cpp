@@ -94,12 +94,12 @@ std::vector<SurfaceRect> FrameComposition::Uncovered(const SurfaceRect& screen,
   return gaps;
 }
 
-std::vector<int64_t> FrameComposition::FrameKey(const GameEngine& engine) {
+void FrameComposition::FrameKey(const GameEngine& engine, std::vector<int64_t>& key) {
   const auto address = [](const void* pointer) {
     return static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer));
   };
-  std::vector<int64_t> key{ShowFps ? FramesPerSecond : INT64_MIN, CharacterCount,
-                           address(BackgroundSurface), address(engine.gridOverlay)};
+  key.assign({ShowFps ? FramesPerSecond : INT64_MIN, CharacterCount, address(BackgroundSurface),
+              address(engine.gridOverlay)});
   for (int32_t i = 0; i < CharacterCount && i < kMostDrawnCharacters && Characters; ++i) {
     const Character* character = Characters[i].get();
     if (!character) {
@@ -120,7 +120,6 @@ std::vector<int64_t> FrameComposition::FrameKey(const GameEngine& engine) {
                              square.y + cell->yOffset, cell->width, cell->height});
     }
   }
-  return key;
 }
 
 void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
@@ -129,7 +128,9 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
   if (!target) return;
   // A frame equal to the one on screen is neither composed nor presented: the picture stays
   // exactly what composing would give, at no cost while nothing moves.
-  DisplayDevice::FrameKey key = FrameComposition::FrameKey(*this);
+  // The key's storage is kept from frame to frame, so that building it allocates nothing.
+  static DisplayDevice::FrameKey key;
+  FrameComposition::FrameKey(*this, key);
   if (!noPresent && display.IsShowing(key)) return;
 
   // Buttons and background cover their areas whole; they are drawn first so that what they
@@ -161,7 +162,7 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
   }
   if (!noPresent) {
     display.Present(window);
-    display.RememberShown(std::move(key));
+    display.RememberShown(key);
   }
 }
 

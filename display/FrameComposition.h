@@ -27,6 +27,6 @@ std::vector<SurfaceRect> Uncovered(const SurfaceRect& screen, std::span<const Su
 // Everything the next frame would be composed from: the pictures chosen for the buttons, the
 // board's pictures, where each drawn cell stands and with which picture, and the frame-rate
 // line. Two equal keys compose the same frame, which is then not composed again.
-std::vector<int64_t> FrameKey(const GameEngine& engine);
+void FrameKey(const GameEngine& engine, std::vector<int64_t>& key);
 
 }  // namespace FrameComposition

@@ -9,6 +9,7 @@
 
 #include "platform/MonotonicCounter.h"
 #include "platform/SdlMessageSource.h"
+#include "platform/X11Connection.h"
 
 namespace {
 
@@ -129,6 +130,20 @@ bool QueryPerformanceFrequency(int64_t& ticksPerSecond) {
 }
 
 int64_t QueryPerformanceCounter() { return currentCounter->Now(); }
+
+int InputConnection() {
+  for (const auto& window : Windows()) {
+    const int connection = X11ConnectionOf(window->Sdl());
+    if (connection >= 0) return connection;
+  }
+  return -1;
+}
+
+bool InputQueued() {
+  const auto& windows = Windows();
+  return std::any_of(windows.begin(), windows.end(),
+                     [](const auto& window) { return X11HasQueuedEvents(window->Sdl()); });
+}
 
 void SetMessageSource(MessageSource* source) { replacedSource = source; }
 

@@ -23,6 +23,10 @@ int64_t DefWindowProc(WindowHandle window, uint32_t message, uint64_t wParam, in
 // The message queue: a poll that returns at once, waits that block, the quit message, and
 // delivery of a message to its window's procedure.
 bool PeekMessage(Message& message);
+// The descriptor that window-system input arrives on, or -1 when there is none to watch; and
+// whether input has been read from it already and waits to be fetched.
+int InputConnection();
+bool InputQueued();
 void WaitMessage();
 void WaitMessageUntil(int64_t deadline);
 void PostQuitMessage(int32_t exitCode);

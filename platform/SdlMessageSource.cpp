@@ -1,6 +1,7 @@
 // SdlMessageSource: event translation and the two-stage wait.
 #include "platform/SdlMessageSource.h"
 
+#include <poll.h>
 #include <sys/prctl.h>
 #include <time.h>
 
@@ -42,8 +43,17 @@ SdlMessageSource::SdlMessageSource() {
 }
 
 bool SdlMessageSource::Poll(Message& message) {
+  // Fetching from the X server costs several system calls; between two waits nothing new can
+  // have arrived that a wait would not have been woken by, so one fetch per wait suffices.
+  // SDL also keeps the screen saver off while fetching, so it fetches at least once a second.
+  const int64_t now = clock_.Now();
+  if (mayHaveInput_ || now - lastFetch_ > MonotonicCounter::kTicksPerSecond) {
+    SDL_PumpEvents();
+    mayHaveInput_ = false;
+    lastFetch_ = now;
+  }
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
+  while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
     if (!Translate(event, message)) continue;
     // From a left press to its release the window holds the mouse, so that the release reaches
     // it wherever it happens and a pressed panel button always comes up again.
@@ -54,9 +64,31 @@ bool SdlMessageSource::Poll(Message& message) {
   return false;
 }
 
-void SdlMessageSource::Wait() { SDL_WaitEvent(nullptr); }
+void SdlMessageSource::Wait() {
+  mayHaveInput_ = true;
+  SDL_WaitEvent(nullptr);
+}
 
 void SdlMessageSource::WaitUntil(int64_t deadline) {
+  // On X11 one sleep does: on the server connection, until input arrives or the deadline
+  // passes, to the nanosecond. Each wake-up costs more than the work of an idle frame, so
+  // there is no second stage and no spinning.
+  const int connection = InputConnection();
+  if (connection >= 0) {
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || InputQueued()) {
+      mayHaveInput_ = true;
+      return;
+    }
+    const int64_t remaining = deadline - clock_.Now();
+    if (remaining < 0) return;
+    pollfd input{connection, POLLIN, 0};
+    const timespec timeout = ToTimespec(remaining + 1);
+    if (ppoll(&input, 1, &timeout, nullptr) != 0) mayHaveInput_ = true;
+    return;
+  }
+  mayHaveInput_ = true;
+  // Elsewhere: on SDL's queue while the deadline is far, then asleep to just before it, and
+  // spinning the rest.
   for (;;) {
     const int64_t remaining = deadline - clock_.Now();
     if (remaining < 0) return;

@@ -22,4 +22,8 @@ class SdlMessageSource : public MessageSource {
 
  private:
   MonotonicCounter clock_;
+  // Whether the window system may have sent something since events were last fetched from it:
+  // only then, or once a second, does a poll fetch again.
+  bool mayHaveInput_ = true;
+  int64_t lastFetch_ = 0;
 };

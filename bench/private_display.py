@@ -1,0 +1,67 @@
+"""A private Xvfb display with a window manager for the measuring scripts, so that they know
+the X server's process and can count its work beside the program's.
+
+    with PrivateDisplay() as display:      # sets DISPLAY for this process and its children
+        ... display.server_pid ...
+"""
+
+import os
+import pathlib
+import subprocess
+import tempfile
+import time
+
+
+def cpu_seconds(pid):
+    """User and system time a process has used, in seconds."""
+    fields = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def resident_kib(pid):
+    """Resident memory of a process in KiB."""
+    for line in pathlib.Path(f"/proc/{pid}/status").read_text().splitlines():
+        if line.startswith("VmRSS:"):
+            return int(line.split()[1])
+    return 0
+
+
+class PrivateDisplay:
+    def __init__(self, screen="1024x768x24"):
+        self.screen = screen
+        self.server = self.manager = None
+        self.saved = os.environ.get("DISPLAY")
+
+    def __enter__(self):
+        with tempfile.TemporaryFile() as number_file:
+            self.server = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(number_file.fileno()), "-screen", "0", self.screen,
+                 "-nolisten", "tcp"], pass_fds=(number_file.fileno(),),
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 10
+            number = b""
+            while not number.strip() and time.monotonic() < deadline:
+                time.sleep(0.05)
+                number_file.seek(0)
+                number = number_file.read()
+        if not number.strip():
+            raise RuntimeError("Xvfb did not start")
+        os.environ["DISPLAY"] = ":" + number.decode().strip()
+        self.manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        return self
+
+    def __exit__(self, *exc):
+        for process in (self.manager, self.server):
+            if process and process.poll() is None:
+                process.terminate()
+                process.wait(timeout=10)
+        if self.saved is None:
+            os.environ.pop("DISPLAY", None)
+        else:
+            os.environ["DISPLAY"] = self.saved
+
+    @property
+    def server_pid(self):
+        return self.server.pid

@@ -1,0 +1,13 @@
+// X11Connection: what the frame loop's waits need to know of an SDL window's X server
+// connection. Kept apart because the X11 headers name types (Window, Display) that the rest of
+// the layer uses too.
+#pragma once
+
+struct SDL_Window;
+
+// The descriptor of the window's X connection, or -1 when the window is not on X11.
+int X11ConnectionOf(SDL_Window* window);
+
+// Whether Xlib holds events it has already read from the connection (as it does after waiting
+// for a reply), which no wait on the descriptor would report.
+bool X11HasQueuedEvents(SDL_Window* window);
