@@ -17,6 +17,7 @@
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/Sound.h"
 
 namespace {
 
@@ -54,6 +55,8 @@ int32_t WinMain() {
     Shutdown();
     return 0;
   }
+  // The audio device opens while the content loads, so that the first warning plays at once.
+  OpenSound(kWarningSound);
 
   DefinitionFile definition;
   DefinitionHeader header;

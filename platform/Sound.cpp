@@ -1,9 +1,11 @@
-// Sound: playback through SDL_mixer, which opens the audio device on first use.
+// Sound: playback through SDL_mixer, with the device opened by a thread of its own at start-up.
 #include "platform/Sound.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -12,15 +14,23 @@
 
 namespace {
 
+// Samples per buffer of the device: about 46 ms at 44.1 kHz, so that the device's thread
+// wakes some twenty times a second while the game stands idle, and a sound starts within it.
+constexpr int kBufferSamples = 2048;
+
 struct ChunkDeleter {
   void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
 };
 using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 
 struct Audio {
+  // The thread that opens the device and loads the first sound, and the path it loads; joined
+  // before any other use. It is an SDL thread, so that SDL frees what it keeps for the thread.
+  SDL_Thread* opener = nullptr;
+  std::string firstSound;
   bool tried = false;
   bool open = false;
-  // Loaded sounds by path; a path that failed to load is remembered as null.
+  // Loaded sounds by path; a path that failed to load is not remembered, so it is tried again.
   std::map<std::string, ChunkPtr> chunks;
 };
 
@@ -34,16 +44,36 @@ SoundHandler& Handler() {
   return handler;
 }
 
-bool OpenAudio(Audio& audio) {
-  if (audio.tried) return audio.open;
-  audio.tried = true;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  audio.open = true;
-  return true;
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA writes several lines to standard error when a machine has no sound card; SDL loads it
+// at run time, so its error handler is set through the same library handle, quietly.
+void SilenceAlsa() {
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+  if (!alsa) return;
+  using SetHandler = int (*)(decltype(&IgnoreAlsaError));
+  auto setHandler = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"));
+  if (setHandler) setHandler(IgnoreAlsaError);
+  // The library stays loaded: SDL opens it again and keeps the handler.
+}
+
+// SDL's audio drivers log about themselves (the disk driver warns that it is one); the game
+// says what matters in one line of its own, so audio messages go nowhere.
+SDL_LogOutputFunction defaultLog = nullptr;
+void* defaultLogData = nullptr;
+
+void FilterLog(void* data, int category, SDL_LogPriority priority, const char* message) {
+  if (category == SDL_LOG_CATEGORY_AUDIO || !defaultLog) return;
+  defaultLog(data, category, priority, message);
+}
+
+void QuietAudioMessages() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  SilenceAlsa();
+  SDL_LogGetOutputFunction(&defaultLog, &defaultLogData);
+  SDL_LogSetOutputFunction(FilterLog, defaultLogData);
 }
 
 // The sound is a content file like any other: its path resolves the same way, and a FIFO or a
@@ -62,30 +92,79 @@ Mix_Chunk* LoadChunk(const char* path) {
   return Mix_LoadWAV_RW(source, 1);
 }
 
+// Opens the device once; a failure is said once and not tried again.
+void OpenDevice(Audio& audio) {
+  if (audio.tried) return;
+  audio.tried = true;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "Tarnwick: no sound: %s\n", SDL_GetError());
+    return;
+  }
+  if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, kBufferSamples) != 0) {
+    std::fprintf(stderr, "Tarnwick: no sound: %s\n", Mix_GetError());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return;
+  }
+  audio.open = true;
+}
+
+Mix_Chunk* Chunk(Audio& audio, const char* path) {
+  auto found = audio.chunks.find(path);
+  if (found != audio.chunks.end()) return found->second.get();
+  ChunkPtr chunk(LoadChunk(path));
+  if (!chunk) return nullptr;
+  return audio.chunks.emplace(path, std::move(chunk)).first->second.get();
+}
+
+// Waits for the opening thread, if one runs.
+Audio& ReadyAudio() {
+  Audio& audio = TheAudio();
+  if (audio.opener) SDL_WaitThread(audio.opener, nullptr);
+  audio.opener = nullptr;
+  return audio;
+}
+
 }  // namespace
+
+void OpenSound(const char* path) {
+  if (Handler()) return;
+  Audio& audio = ReadyAudio();
+  if (audio.tried) return;
+  QuietAudioMessages();
+  audio.firstSound = path;
+  audio.opener = SDL_CreateThread(
+      [](void* data) {
+        Audio& opened = *static_cast<Audio*>(data);
+        OpenDevice(opened);
+        if (opened.open) Chunk(opened, opened.firstSound.c_str());
+        return 0;
+      },
+      "tarnwick-audio", &audio);
+}
 
 void PlaySoundFile(const char* path) {
   if (Handler()) {
     Handler()(path);
     return;
   }
-  Audio& audio = TheAudio();
-  if (!OpenAudio(audio)) return;
-  auto found = audio.chunks.find(path);
-  if (found == audio.chunks.end()) {
-    found = audio.chunks.emplace(path, ChunkPtr(LoadChunk(path))).first;
-  }
-  if (found->second) Mix_PlayChannel(-1, found->second.get(), 0);
+  Audio& audio = ReadyAudio();
+  QuietAudioMessages();
+  OpenDevice(audio);
+  if (!audio.open) return;
+  if (Mix_Chunk* chunk = Chunk(audio, path)) Mix_PlayChannel(-1, chunk, 0);
 }
 
 void SetSoundHandler(SoundHandler handler) { Handler() = std::move(handler); }
 
 void ShutdownSound() {
-  Audio& audio = TheAudio();
-  if (!audio.open) return;
-  Mix_HaltChannel(-1);
+  Audio& audio = ReadyAudio();
+  if (audio.open) {
+    Mix_HaltChannel(-1);
+    audio.chunks.clear();
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
   audio.chunks.clear();
-  Mix_CloseAudio();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  audio = Audio{};
+  audio.tried = false;
+  audio.open = false;
 }

@@ -5,6 +5,12 @@
 #include <functional>
 #include <string>
 
+// Start-up opens the audio device and loads the sound in the background, so that the first
+// sound plays without a wait; a device that cannot be opened is said once on standard error,
+// and the game then plays silently. Without it, the first sound opens the device itself.
+void OpenSound(const char* path);
+
+// Plays a sound. A file that could not be loaded before is tried again.
 void PlaySoundFile(const char* path);
 
 // Tests record the sounds instead of playing them; an empty handler restores playback.

@@ -16,6 +16,7 @@
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/Sound.h"
 #include "support/FakeCounter.h"
 #include "support/ScriptedMessageSource.h"
 
@@ -24,6 +25,7 @@ class ShellFixture : public ::testing::Test {
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     SetCounter(&counter);
+    SetSoundHandler([this](const std::string& path) { sounds.push_back(path); });
     SetMessageSource(&script);
     SetMessageBoxHandler([this](const std::string& text, const std::string& caption) {
       boxes.push_back(caption + ": " + text);
@@ -43,6 +45,7 @@ class ShellFixture : public ::testing::Test {
     SetMessageSource(nullptr);
     SetCounter(nullptr);
     SetMessageBoxHandler(nullptr);
+    SetSoundHandler(nullptr);
     LastError = 0;
     MainWindow = nullptr;
   }
@@ -54,4 +57,5 @@ class ShellFixture : public ::testing::Test {
   FakeCounter counter{1000};
   ScriptedMessageSource script{counter};
   std::vector<std::string> boxes;
+  std::vector<std::string> sounds;
 };

@@ -116,7 +116,7 @@ class Program:
 
     workdir "game" copies the repository's game/ folder, "empty" makes an empty folder, and a
     callable receives the new folder's path to fill it. env adds or, with None values, removes
-    environment variables. args are the program's command-line arguments.
+    environment variables; SDL_AUDIODRIVER is "dummy" unless given. args are the program's command-line arguments.
     """
 
     def __init__(self, binary, workdir="game", env=None, args=()):
@@ -131,6 +131,9 @@ class Program:
             if callable(workdir):
                 workdir(self.dir)
         self.env = dict(os.environ)
+        # The program opens the audio device at start; tests play into SDL's silent driver
+        # unless they choose one.
+        self.env.setdefault("SDL_AUDIODRIVER", "dummy")
         for name, value in (env or {}).items():
             if value is None:
                 self.env.pop(name, None)

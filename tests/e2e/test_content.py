@@ -14,8 +14,7 @@ import harness  # noqa: E402
 PUFFBALLS, INKCAPS = 4, 3
 # SDL's disk audio driver writes what the program plays to this file in its folder.
 SOUND_FILE = "played.raw"
-DISK_AUDIO = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": SOUND_FILE,
-              "SDL_DISKAUDIODELAY": "1"}
+DISK_AUDIO = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": SOUND_FILE}
 PATH_KEY = re.compile(r"^(BACKGROUND|Button_Up|Button_Down|Package|STILL)=(.*)$",
                       re.IGNORECASE | re.MULTILINE)
 

@@ -22,8 +22,7 @@ def square_centre(column, row):
 class PlayTest(harness.TestCase):
     def setUp(self):
         # SDL's disk audio driver writes what the program plays to a file the test can read.
-        self.game = self.start(env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": SOUND_FILE,
-                                    "SDL_DISKAUDIODELAY": "1"})
+        self.game = self.start(env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": SOUND_FILE})
         dialog = self.game.wait_window(harness.CONFIG_TITLE, kind="dialog")
         self.game.key(dialog, "Return")
         self.play = self.game.wait_window(harness.PLAY_TITLE, kind="normal")

@@ -1,0 +1,81 @@
+// The warning sound on SDL's own audio drivers: opened at start-up, said once when there is no
+// device, and a sound file missing at start-up played once it is there.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "content/TempDir.h"
+#include "platform/Sound.h"
+
+namespace {
+
+class SoundTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    ShutdownSound();
+    unsetenv("SDL_AUDIODRIVER");
+  }
+
+  // Whether the disk driver has written anything but silence since the last look.
+  bool Heard() {
+    std::ifstream in(folder.PathOf("played.raw"), std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(read_));
+    char bytes[4096];
+    bool sound = false;
+    while (in.read(bytes, sizeof bytes) || in.gcount() > 0) {
+      read_ += static_cast<size_t>(in.gcount());
+      sound = sound || std::any_of(bytes, bytes + in.gcount(), [](char b) { return b != 0; });
+    }
+    return sound;
+  }
+
+  bool HeardWithin(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      if (Heard()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+
+  std::string Sample() const {
+    const char* root = std::getenv("TARNWICK_SOURCE_DIR");
+    return std::string(root ? root : ".") + "/game/sounds/bleep14.wav";
+  }
+
+  TempDir folder;
+  size_t read_ = 0;
+};
+
+TEST_F(SoundTest, NoDeviceIsSaidOnceAndThenSilence) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  ::testing::internal::CaptureStderr();
+  OpenSound(Sample().c_str());
+  PlaySoundFile(Sample().c_str());
+  PlaySoundFile(Sample().c_str());
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.rfind("Tarnwick: no sound: ", 0), 0u) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+TEST_F(SoundTest, AFileMissingAtStartIsPlayedOnceItIsThere) {
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", folder.PathOf("played.raw").c_str(), 1);
+  const std::string sound = folder.PathOf("bleep.wav");
+  ::testing::internal::CaptureStderr();
+  OpenSound(sound.c_str());
+  PlaySoundFile(sound.c_str());
+  EXPECT_FALSE(HeardWithin(std::chrono::milliseconds(300)));
+  std::filesystem::copy_file(Sample(), sound);
+  PlaySoundFile(sound.c_str());
+  EXPECT_TRUE(HeardWithin(std::chrono::seconds(3)));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "audio drivers kept quiet";
+}
+
+}  // namespace
