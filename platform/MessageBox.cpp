@@ -13,6 +13,11 @@ MessageBoxHandler& Handler() {
   return handler;
 }
 
+bool& Echo() {
+  static bool echo = true;
+  return echo;
+}
+
 void ShowNative(const std::string& text, const std::string& caption) {
   if (!GtkAvailable()) return;
   GtkWidgetPtr dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
@@ -28,10 +33,12 @@ void ShowNative(const std::string& text, const std::string& caption) {
 }  // namespace
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
-  std::fflush(stderr);
+  if (Echo()) {
+    std::string line = text;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
+    std::fflush(stderr);
+  }
   if (Handler()) {
     Handler()(text, caption);
   } else {
@@ -40,3 +47,5 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
 }
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
+
+void SetMessageBoxEcho(bool echo) { Echo() = echo; }

@@ -12,3 +12,7 @@ void ShowMessageBox(const std::string& text, const std::string& caption = kCapti
 // Tests capture the boxes instead of showing them; an empty handler restores the native box.
 using MessageBoxHandler = std::function<void(const std::string& text, const std::string& caption)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The echo to standard error is on from the start; fuzzing, which shows hundreds of thousands
+// of boxes, turns it off.
+void SetMessageBoxEcho(bool echo);
