@@ -1,8 +1,10 @@
 # Two commands do all the set-up: `make run` builds and starts the game on the bundled
 # sample game, `make test` builds everything and runs every test.
-.PHONY: all run test build build-asan bench fuzz format deps deps-test clean
+.PHONY: all run test build build-asan bench fuzz fuzz-run format deps deps-test clean
 
 JOBS ?= $(shell nproc)
+# Seconds that `make fuzz-run` gives each fuzz target.
+FUZZ_SECONDS ?= 300
 
 all: build
 
@@ -31,9 +33,15 @@ bench: deps-test
 	@cmake --build build -j $(JOBS)
 	@tools/with-display.sh tools/run-benchmarks.sh build
 
+# The fuzz targets as libFuzzer programs under ASan and UBSan; fuzz-run runs each of them and
+# keeps what they find (fuzz/run.sh says how).
 fuzz: deps-test
-	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_FUZZ=ON >/dev/null
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTARNWICK_SANITIZE=ON -DTARNWICK_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
+
+fuzz-run: fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh build-fuzz
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
