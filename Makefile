@@ -1,10 +1,12 @@
 # Two commands do all the set-up: `make run` builds and starts the game on the bundled
 # sample game, `make test` builds everything and runs every test.
-.PHONY: all run test build build-asan bench fuzz format format-check deps deps-test clean
+.PHONY: all run test build build-asan bench fuzz fuzz-run format format-check deps deps-test clean
 .PHONY: install uninstall package
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
+# Seconds that `make fuzz-run` gives each fuzz target.
+FUZZ_SECONDS ?= 300
 
 all: build
 
@@ -33,9 +35,15 @@ bench: deps-test
 	@cmake --build build -j $(JOBS)
 	@tools/with-display.sh tools/run-benchmarks.sh build
 
+# The fuzz targets as libFuzzer programs under ASan and UBSan; fuzz-run runs each of them and
+# keeps what they find (fuzz/run.sh says how).
 fuzz: deps-test
-	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_FUZZ=ON >/dev/null
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTARNWICK_SANITIZE=ON -DTARNWICK_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
+
+fuzz-run: fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh build-fuzz
 
 # Installing puts the program, its sample game, menu entry, icons and manual page under
 # PREFIX; uninstalling removes exactly what the last install put there.

@@ -87,7 +87,8 @@ int Check::Run() {
     return kCheckCannotRun;
   }
   SetMessageBoxHandler(
-      [this](const std::string& text, const std::string&) { boxes_.push_back(text); }, false);
+      [this](const std::string& text, const std::string&) { boxes_.push_back(text); });
+  SetMessageBoxEcho(false);
   ContentReport::Install(&findings_);
 
   {
@@ -283,6 +284,7 @@ int RunCheck(std::ostream& out, std::ostream& err) {
   // Everything made for the check goes, the surfaces before the device that made them.
   ContentReport::Install(nullptr);
   SetMessageBoxHandler(nullptr);
+  SetMessageBoxEcho(true);
   Engine.reset();
   Display.reset();
   ShutdownPlatform();

@@ -3,12 +3,10 @@
 // at the places frame composition copies pictures to, and every copied pixel checked.
 #include <SDL.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "display/BitmapFile.h"
 #include "display/DisplayDevice.h"
 #include "display/Surface.h"
+#include "fuzz/ScratchFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -30,34 +29,12 @@ void Check(bool condition) {
   }
 }
 
-// One scratch file for the whole run, rewritten for every input and removed at exit.
-class ScratchFile {
- public:
-  ScratchFile() {
-    path_ = (std::filesystem::temp_directory_path() / "tarnwick-fuzz-XXXXXX").string();
-    fd_ = ::mkstemp(path_.data());
-    Check(fd_ >= 0);
-  }
-  ~ScratchFile() {
-    ::close(fd_);
-    ::unlink(path_.c_str());
-  }
-
-  const char* Write(const uint8_t* data, size_t size) {
-    Check(::ftruncate(fd_, 0) == 0 && ::pwrite(fd_, data, size, 0) == static_cast<ssize_t>(size));
-    return path_.c_str();
-  }
-
- private:
-  std::string path_;
-  int fd_ = -1;
-};
-
 // One window on SDL's dummy driver and one windowed device for each colour depth, all kept for
 // the whole run; the window is only the devices' anchor, nothing is presented.
 struct Displays {
   Displays() {
     SetMessageBoxHandler([](const std::string&, const std::string&) {});
+    SetMessageBoxEcho(false);
     Check(InitVideo());
     window = CreatePlatformWindow(
         "Tarnwick", 0, 0, kScreenWidth, kScreenHeight, true,

@@ -1,45 +1,15 @@
 // Fuzz target of the section reading core: any bytes, written to a real file, read through the
 // stream and scanned with the literal and key sets of the content readers.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "content/SectionScanner.h"
 #include "content/SectionStream.h"
+#include "fuzz/ScratchFile.h"
 
 namespace {
-
-// One scratch file for the whole run, rewritten for every input and removed at exit.
-class ScratchFile {
- public:
-  ScratchFile() {
-    path_ = (std::filesystem::temp_directory_path() / "tarnwick-fuzz-XXXXXX").string();
-    fd_ = ::mkstemp(path_.data());
-    if (fd_ < 0) {
-      __builtin_trap();
-    }
-  }
-  ~ScratchFile() {
-    ::close(fd_);
-    ::unlink(path_.c_str());
-  }
-
-  const char* Write(const uint8_t* data, size_t size) {
-    if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, data, size, 0) != static_cast<ssize_t>(size)) {
-      __builtin_trap();
-    }
-    return path_.c_str();
-  }
-
- private:
-  std::string path_;
-  int fd_ = -1;
-};
 
 void Check(bool condition) {
   if (!condition) {

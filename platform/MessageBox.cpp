@@ -13,7 +13,10 @@ MessageBoxHandler& Handler() {
   return handler;
 }
 
-bool echoHandled = true;
+bool& Echo() {
+  static bool echo = true;
+  return echo;
+}
 
 void ShowNative(const std::string& text, const std::string& caption) {
   if (!GtkAvailable()) return;
@@ -30,14 +33,12 @@ void ShowNative(const std::string& text, const std::string& caption) {
 }  // namespace
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
-  if (Handler() && !echoHandled) {
-    Handler()(text, caption);
-    return;
+  if (Echo()) {
+    std::string line = text;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
+    std::fflush(stderr);
   }
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
-  std::fflush(stderr);
   if (Handler()) {
     Handler()(text, caption);
   } else {
@@ -45,7 +46,6 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   }
 }
 
-void SetMessageBoxHandler(MessageBoxHandler handler, bool echo) {
-  Handler() = std::move(handler);
-  echoHandled = echo;
-}
+void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
+
+void SetMessageBoxEcho(bool echo) { Echo() = echo; }

@@ -219,4 +219,18 @@ TEST(MessageBoxTest, EveryBoxIsEchoedToStandardErrorOnOneLine) {
   EXPECT_EQ(shown[1], "DEBUG|3DAlpha is on");
 }
 
+TEST(MessageBoxTest, EchoCanBeSilencedWhileBoxesStillShow) {
+  int shown = 0;
+  SetMessageBoxHandler([&](const std::string&, const std::string&) { ++shown; });
+  testing::internal::CaptureStderr();
+  SetMessageBoxEcho(false);
+  ShowMessageBox("quiet");
+  SetMessageBoxEcho(true);
+  ShowMessageBox("heard");
+  const std::string err = testing::internal::GetCapturedStderr();
+  SetMessageBoxHandler(nullptr);
+  EXPECT_EQ(err, "Tarnwick: heard\n");
+  EXPECT_EQ(shown, 2);
+}
+
 }  // namespace
