@@ -294,6 +294,7 @@ void DisplayDevice::Present(WindowHandle window) {
   if (backBuffer_ && frontBuffer_) {
     std::swap(frontBuffer_, backBuffer_);
     ShowFullScreen(*frontBuffer_);
+    ++framesPresented;
     return;
   }
   if (!windowedBackBuffer_ || !primarySurface_ || !IsWindow(window)) return;
@@ -307,6 +308,7 @@ void DisplayDevice::Present(WindowHandle window) {
   }
   window->SetPlayArea(0, 0, screen->w, screen->h, frame->w, frame->h);
   SDL_UpdateWindowSurface(window->Sdl());
+  ++framesPresented;
 }
 
 SurfaceRect DisplayDevice::FitPlayScreen(int32_t screenWidth, int32_t screenHeight,

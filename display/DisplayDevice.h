@@ -76,6 +76,8 @@ class DisplayDevice {
   int32_t surfaceCount = 0;
   // 1 between a successful Init and the next Release.
   int32_t ready = 0;
+  // Frames presented since the device was made, for measuring.
+  uint64_t framesPresented = 0;
 
   // Where a play screen of playWidth x playHeight is shown on a screen of screenWidth x
   // screenHeight: as large as fits with its aspect kept, centred, black bars around it.
