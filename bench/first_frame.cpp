@@ -74,9 +74,10 @@ int main(int argc, char** argv) {
   if (json) {
     std::printf("{\"inside_ms\": %.2f}\n", median);
   } else {
-    std::printf("dialog answered to first frame presented, inside: median %.1f ms of %d runs "
-                "(fastest %.1f, slowest %.1f)\n",
-                median, kRuns, times.front(), times.back());
+    std::printf(
+        "dialog answered to first frame presented, inside: median %.1f ms of %d runs "
+        "(fastest %.1f, slowest %.1f)\n",
+        median, kRuns, times.front(), times.back());
   }
   return 0;
 }

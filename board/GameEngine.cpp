@@ -44,6 +44,7 @@ void GameEngine::LayOutBoard() {
 }
 
 void GameEngine::Release() {
+  boardPicture_.reset();
   if (!Display) return;
   if (BackgroundSurface) Display->ReleaseSurface(BackgroundSurface);
   BackgroundSurface = nullptr;

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+#include "display/Surface.h"
 #include "platform/Message.h"
 
 class Character;
-class Surface;
+class CharacterCell;
 
 // What a screen point lies on.
 constexpr int32_t HitButton = 0;
@@ -83,6 +85,23 @@ class GameEngine {
   // Gives each square under the character's cells the occupant (null frees them).
   static void Occupy(const Character& character, Character* occupant);
   static void Lift(Character& character);
+  // The board picture as the frame composition last made it: the background with the grid
+  // overlay keyed over it, and the two pictures it was made from. Release lets it go.
+  Surface* BoardPicture();
+  std::unique_ptr<Surface> boardPicture_;
+  const Surface* boardBackground_ = nullptr;
+  const Surface* boardOverlay_ = nullptr;
+  // What the composition drew into a back buffer beyond the buttons and the board, which that
+  // buffer's next frame clears instead of everything the pictures leave uncovered; one for
+  // each buffer of a full-screen flip chain.
+  struct BufferMemory {
+    const Surface* buffer = nullptr;
+    uint64_t generation = 0;
+    std::vector<SurfaceRect> covered;
+    std::vector<SurfaceRect> drawn;
+  };
+  BufferMemory bufferMemory_[2];
+  BufferMemory& MemoryOf(const Surface* buffer, uint64_t generation);
 };
 
 // The one game engine, made at start-up and destroyed by Shutdown.

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -124,6 +125,92 @@ void Stretch(const SDL_Surface& from, SDL_Surface& to, const SDL_Rect& area) {
     default:
       return StretchRows<4>(from, to, area);
   }
+}
+
+// Whether a copy between the two surfaces is a plain copy of bytes: one format, no blending.
+bool SameBytes(const SDL_Surface& from, const SDL_Surface& to) {
+  SDL_BlendMode blend = SDL_BLENDMODE_NONE;
+  SDL_GetSurfaceBlendMode(const_cast<SDL_Surface*>(&from), &blend);
+  return from.format->format == to.format->format && blend == SDL_BLENDMODE_NONE &&
+         !SDL_MUSTLOCK(&from) && !SDL_MUSTLOCK(&to);
+}
+
+// Copies `count` pixels of `Bytes` bytes each. Runs of a keyed picture are a few dozen bytes,
+// where a call to memcpy for each costs more than the copy: eight bytes at a time, then the
+// rest, all with copies of fixed size that the compiler turns into plain moves.
+template <int Bytes>
+void CopyPixels(const uint8_t* in, uint8_t* out, int32_t count) {
+  size_t left = static_cast<size_t>(count) * Bytes;
+  for (; left >= 8; left -= 8, in += 8, out += 8) std::memcpy(out, in, 8);
+  if (left >= 4) {
+    std::memcpy(out, in, 4);
+    left -= 4, in += 4, out += 4;
+  }
+  if (left >= 2) {
+    std::memcpy(out, in, 2);
+    left -= 2, in += 2, out += 2;
+  }
+  if (left) *out = *in;
+}
+
+template <int Bytes>
+void CopyRunsOf(const Surface& source, const SurfaceRect& fromRect, SDL_Surface& to,
+                const SurfaceRect& toRect) {
+  const SDL_Surface& from = *source.Sdl();
+  for (int32_t y = fromRect.top; y < fromRect.bottom; ++y) {
+    const auto* in = static_cast<const uint8_t*>(from.pixels) + ptrdiff_t{y} * from.pitch;
+    auto* out = static_cast<uint8_t*>(to.pixels) +
+                ptrdiff_t{toRect.top + y - fromRect.top} * to.pitch +
+                ptrdiff_t{toRect.left - fromRect.left} * Bytes;
+    for (const Surface::Run& run : source.Runs(y)) {
+      const int32_t start = std::max(run.start, fromRect.left);
+      const int32_t end = std::min(run.start + run.length, fromRect.right);
+      if (end > start) {
+        CopyPixels<Bytes>(in + ptrdiff_t{start} * Bytes, out + ptrdiff_t{start} * Bytes,
+                          end - start);
+      }
+    }
+  }
+}
+
+// A keyed copy within one format: the picture's runs of pixels that are not the key, clipped
+// to the source rectangle. False when the formats differ, for SDL to convert.
+bool CopyRuns(const Surface& source, const SurfaceRect& fromRect, SDL_Surface& to,
+              const SurfaceRect& toRect) {
+  if (!SameBytes(*source.Sdl(), to)) return false;
+  switch (to.format->BytesPerPixel) {
+    case 2:
+      CopyRunsOf<2>(source, fromRect, to, toRect);
+      return true;
+    case 3:
+      CopyRunsOf<3>(source, fromRect, to, toRect);
+      return true;
+    case 4:
+      CopyRunsOf<4>(source, fromRect, to, toRect);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A plain copy between surfaces of one format, row by row: what SDL's blit does for it, without
+// the cost of its set-up, which a frame of small copies pays often. False when the copy
+// converts or blends, for SDL to do.
+bool CopyRows(const SDL_Surface& from, const SurfaceRect& fromRect, SDL_Surface& to,
+              const SurfaceRect& toRect) {
+  if (!SameBytes(from, to)) return false;
+  const int bytes = from.format->BytesPerPixel;
+  const size_t length = static_cast<size_t>(fromRect.right - fromRect.left) * bytes;
+  const auto* in = static_cast<const uint8_t*>(from.pixels) + ptrdiff_t{fromRect.top} * from.pitch +
+                   ptrdiff_t{fromRect.left} * bytes;
+  auto* out = static_cast<uint8_t*>(to.pixels) + ptrdiff_t{toRect.top} * to.pitch +
+              ptrdiff_t{toRect.left} * bytes;
+  for (int32_t row = fromRect.top; row < fromRect.bottom; ++row) {
+    std::memcpy(out, in, length);
+    in += from.pitch;
+    out += to.pitch;
+  }
+  return true;
 }
 
 // Blackens the screen around `area`.
@@ -261,6 +348,7 @@ void DisplayDevice::LeaveFullScreen() {
 
 void DisplayDevice::Release() {
   showing_ = false;
+  ++generation;
   if (backBuffer_) {
     backBuffer_.reset();
     --surfaceCount;
@@ -427,7 +515,18 @@ Surface* DisplayDevice::ActiveBackBuffer() {
 bool DisplayDevice::Blit(const SurfaceRect& destination, Surface* source,
                          const SurfaceRect& sourceRect, uint32_t flags) {
   Surface* target = ActiveBackBuffer();
-  if (!target || !source || source == target || !source->Sdl()) return false;
+  return target && BlitInto(*target, destination, source, sourceRect, flags);
+}
+
+std::unique_ptr<Surface> DisplayDevice::NewPicture(int32_t width, int32_t height) {
+  const Surface* back = ActiveBackBuffer();
+  if (!back || width <= 0 || height <= 0) return nullptr;
+  return NewBuffer(width, height, back->Sdl()->format->format);
+}
+
+bool DisplayDevice::BlitInto(Surface& target, const SurfaceRect& destination, Surface* source,
+                             const SurfaceRect& sourceRect, uint32_t flags) {
+  if (!source || source == &target || !source->Sdl()) return false;
   // One-to-one copies only, and both rectangles inside their surfaces, as without a clipper.
   const int64_t width = int64_t{sourceRect.right} - sourceRect.left;
   const int64_t height = int64_t{sourceRect.bottom} - sourceRect.top;
@@ -435,12 +534,20 @@ bool DisplayDevice::Blit(const SurfaceRect& destination, Surface* source,
       int64_t{destination.bottom} - destination.top != height) {
     return false;
   }
-  if (!Inside(sourceRect, *source) || !Inside(destination, *target)) return false;
-  SDL_Surface* from =
-      (flags & BlitKeySource) && source->HasColorKey() ? source->KeyedSource() : source->Sdl();
+  if (!Inside(sourceRect, *source) || !Inside(destination, target)) return false;
+  const bool keyed = (flags & BlitKeySource) && source->HasColorKey();
+  if (keyed ? CopyRuns(*source, sourceRect, *target.Sdl(), destination)
+            : CopyRows(*source->Sdl(), sourceRect, *target.Sdl(), destination)) {
+    return true;
+  }
+  // Between formats SDL converts; the key then still leaves out the key's pixels.
+  SDL_Surface* from = source->Sdl();
+  if (keyed) SDL_SetColorKey(from, SDL_TRUE, source->ColorKey());
   SDL_Rect sourceArea = ToSdl(sourceRect);
   SDL_Rect destinationArea = ToSdl(destination);
-  return SDL_BlitSurface(from, &sourceArea, target->Sdl(), &destinationArea) == 0;
+  const bool copied = SDL_BlitSurface(from, &sourceArea, target.Sdl(), &destinationArea) == 0;
+  if (keyed) SDL_SetColorKey(from, SDL_FALSE, 0);
+  return copied;
 }
 
 void DisplayDevice::Clear(const SurfaceRect& area) {
@@ -470,10 +577,11 @@ bool DisplayDevice::OwnBuffer(const Surface* surface) const {
          surface == windowedBackBuffer_.get() || surface == screenFormatFrame_.get();
 }
 
-void DisplayDevice::DrawText(int32_t x, int32_t y, const std::string& text, uint32_t textColor,
-                             uint32_t backgroundColor) {
+SurfaceRect DisplayDevice::DrawText(int32_t x, int32_t y, const std::string& text,
+                                    uint32_t textColor, uint32_t backgroundColor) {
   Surface* target = ActiveBackBuffer();
-  if (!target) return;
+  if (!target) return {};
   if (!text_) text_ = std::make_unique<TextRenderer>();
-  text_->Draw(target->Sdl(), x, y, text, textColor, backgroundColor);
+  if (!text_->Draw(target->Sdl(), x, y, text, textColor, backgroundColor)) return {};
+  return SurfaceRect{x, y, x + text_->Width(), y + text_->Height()};
 }

@@ -66,10 +66,17 @@ class DisplayDevice {
   bool Blit(const SurfaceRect& destination, Surface* source, const SurfaceRect& sourceRect,
             uint32_t flags);
   void Clear(const SurfaceRect& area);
+
+  // Pictures the frame composition makes for itself from loaded ones: black, in the format of
+  // the back buffer, not counted (their owner frees them), and copies into them by the same
+  // rules as into the back buffer.
+  std::unique_ptr<Surface> NewPicture(int32_t width, int32_t height);
+  bool BlitInto(Surface& target, const SurfaceRect& destination, Surface* source,
+                const SurfaceRect& sourceRect, uint32_t flags);
   // One line of text at x, y in the back buffer, opaque behind the letters; colours are
-  // 0x00BBGGRR. Without a usable font nothing is drawn.
-  void DrawText(int32_t x, int32_t y, const std::string& text, uint32_t textColor,
-                uint32_t backgroundColor);
+  // 0x00BBGGRR. Returns the area drawn, empty when no usable font drew anything.
+  SurfaceRect DrawText(int32_t x, int32_t y, const std::string& text, uint32_t textColor,
+                       uint32_t backgroundColor);
 
   // Live surfaces made through the device: its own buffers and the bitmaps. Each release
   // takes one off, the hold on the video system included, so a complete release leaves -1.
@@ -78,6 +85,8 @@ class DisplayDevice {
   int32_t ready = 0;
   // Frames presented since the device was made, for measuring.
   uint64_t framesPresented = 0;
+  // Counts each Init and Release: the buffers of one count are the same buffers throughout.
+  uint64_t generation = 0;
 
   // Where a play screen of playWidth x playHeight is shown on a screen of screenWidth x
   // screenHeight: as large as fits with its aspect kept, centred, black bars around it.

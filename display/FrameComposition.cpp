@@ -49,6 +49,22 @@ std::vector<std::pair<int32_t, int32_t>> CoveredSpans(std::span<const SurfaceRec
   return merged;
 }
 
+// Where a shown cell's still picture goes: from its square's corner by its offsets, at its size.
+SurfaceRect CellArea(const CharacterCell& cell) {
+  const GridSquare& square = Square(cell.column, cell.row);
+  const int32_t left = square.x + cell.xOffset;
+  const int32_t top = square.y + cell.yOffset;
+  return SurfaceRect{left, top, left + cell.width, top + cell.height};
+}
+
+// The part of `area` inside `bounds`; empty (right at left) when they do not meet.
+SurfaceRect Within(const SurfaceRect& area, const SurfaceRect& bounds) {
+  const SurfaceRect part{std::max(area.left, bounds.left), std::max(area.top, bounds.top),
+                         std::min(area.right, bounds.right), std::min(area.bottom, bounds.bottom)};
+  if (part.right <= part.left || part.bottom <= part.top) return SurfaceRect{};
+  return part;
+}
+
 }  // namespace
 
 std::vector<SurfaceRect> FrameComposition::Uncovered(const SurfaceRect& screen,
@@ -122,6 +138,17 @@ void FrameComposition::FrameKey(const GameEngine& engine, std::vector<int64_t>& 
   }
 }
 
+GameEngine::BufferMemory& GameEngine::MemoryOf(const Surface* buffer, uint64_t generation) {
+  for (BufferMemory& memory : bufferMemory_) {
+    if (memory.buffer == buffer && memory.generation == generation) return memory;
+  }
+  // The other buffer of a flip chain keeps its memory; anything older goes.
+  BufferMemory& memory =
+      bufferMemory_[0].generation == generation ? bufferMemory_[1] : bufferMemory_[0];
+  memory = BufferMemory{buffer, generation, {}, {}};
+  return memory;
+}
+
 void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
   DisplayDevice& display = *Display;
   const Surface* target = display.ActiveBackBuffer();
@@ -145,25 +172,78 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
         character->pressed ? character->buttonDownSurface : character->buttonUpSurface;
     if (button && display.Blit(area, button, kButtonPicture, BlitWait)) covered.push_back(area);
   }
-  if (BackgroundSurface && display.Blit(kBoardArea, BackgroundSurface, kBoardPicture, BlitWait)) {
+  if (Surface* board = BoardPicture()) {
+    if (display.Blit(kBoardArea, board, kBoardPicture, BlitWait)) covered.push_back(kBoardArea);
+  } else if (BackgroundSurface &&
+             display.Blit(kBoardArea, BackgroundSurface, kBoardPicture, BlitWait)) {
     covered.push_back(kBoardArea);
   }
-  const SurfaceRect screen{0, 0, target->Width(), target->Height()};
-  for (const SurfaceRect& gap : FrameComposition::Uncovered(screen, covered)) display.Clear(gap);
 
-  if (gridOverlay) display.Blit(kBoardArea, gridOverlay, kBoardPicture, BlitWait | BlitKeySource);
+  // The rest is cleared: all of it in a buffer's first frame and whenever the covering changed,
+  // otherwise just what the buffer's last frame drew there.
+  BufferMemory& memory = MemoryOf(target, display.generation);
+  const SurfaceRect screen{0, 0, target->Width(), target->Height()};
+  if (memory.covered == covered) {
+    for (const SurfaceRect& drawn : memory.drawn) {
+      const SurfaceRect part = Within(drawn, screen);
+      const bool hidden = std::any_of(covered.begin(), covered.end(),
+                                      [&part](const auto& c) { return Within(part, c) == part; });
+      if (part.right == part.left || hidden) continue;
+      for (const SurfaceRect& gap : FrameComposition::Uncovered(part, covered)) display.Clear(gap);
+    }
+  } else {
+    for (const SurfaceRect& gap : FrameComposition::Uncovered(screen, covered)) display.Clear(gap);
+  }
+  memory.covered = std::move(covered);
+  memory.drawn.clear();
+
+  if (!boardPicture_ && gridOverlay &&
+      display.Blit(kBoardArea, gridOverlay, kBoardPicture, BlitWait | BlitKeySource)) {
+    memory.drawn.push_back(kBoardArea);
+  }
   for (int32_t i = 0; i < CharacterCount && i < kMostDrawnCharacters && Characters; ++i) {
-    if (Characters[i]) Characters[i]->Draw();
+    const Character* character = Characters[i].get();
+    if (!character) continue;
+    Characters[i]->Draw();
+    for (int32_t j = 0; character->cells && j < character->cellCount; ++j) {
+      const CharacterCell* cell = character->cells[j].get();
+      if (cell && cell->shown && cell->stillSurface && OnBoard(cell->column, cell->row)) {
+        memory.drawn.push_back(CellArea(*cell));
+      }
+    }
   }
   if (ShowFps) {
     char line[64];
     std::snprintf(line, sizeof line, kFpsFormat, FramesPerSecond);
-    display.DrawText(kFpsX, kFpsY, line, kFpsTextColor, kFpsBackgroundColor);
+    memory.drawn.push_back(
+        display.DrawText(kFpsX, kFpsY, line, kFpsTextColor, kFpsBackgroundColor));
   }
   if (!noPresent) {
     display.Present(window);
     display.RememberShown(key);
   }
+}
+
+// The board area shows the background with the grid overlay keyed over it, or the overlay over
+// black without a background. Neither picture changes once loaded, so the two are composed
+// once into a picture of the board and each frame copies that whole: the same pixels, without
+// a keyed copy of the overlay in every frame.
+Surface* GameEngine::BoardPicture() {
+  DisplayDevice& display = *Display;
+  const Surface* target = display.ActiveBackBuffer();
+  const bool current = boardPicture_ && boardBackground_ == BackgroundSurface &&
+                       boardOverlay_ == gridOverlay && boardPicture_->Format() == target->Format();
+  if (current) return boardPicture_.get();
+  boardPicture_ = display.NewPicture(kBoardPicture.right, kBoardPicture.bottom);
+  if (!boardPicture_) return nullptr;
+  boardBackground_ = BackgroundSurface;
+  boardOverlay_ = gridOverlay;
+  if (BackgroundSurface)
+    display.BlitInto(*boardPicture_, kBoardPicture, BackgroundSurface, kBoardPicture, BlitWait);
+  if (gridOverlay)
+    display.BlitInto(*boardPicture_, kBoardPicture, gridOverlay, kBoardPicture,
+                     BlitWait | BlitKeySource);
+  return boardPicture_.get();
 }
 
 void Character::Draw() {
@@ -177,9 +257,6 @@ void CharacterCell::Draw() {
   if (!shown || !stillSurface || !Display) return;
   // A cell off the board has no square to stand on.
   if (!OnBoard(column, row)) return;
-  const GridSquare& square = Square(column, row);
-  const int32_t left = square.x + xOffset;
-  const int32_t top = square.y + yOffset;
-  Display->Blit(SurfaceRect{left, top, left + width, top + height}, stillSurface,
-                SurfaceRect{0, 0, width, height}, BlitWait | BlitKeySource);
+  Display->Blit(CellArea(*this), stillSurface, SurfaceRect{0, 0, width, height},
+                BlitWait | BlitKeySource);
 }

@@ -14,12 +14,24 @@ int32_t Surface::Width() const { return pixels_ ? pixels_->w : 0; }
 
 int32_t Surface::Height() const { return pixels_ ? pixels_->h : 0; }
 
+uint32_t Surface::Format() const { return pixels_ ? pixels_->format->format : 0; }
+
 void Surface::SetColorKey(uint32_t key) {
   if (!pixels_) return;
-  SdlSurfacePtr twin(SDL_DuplicateSurface(pixels_.get()));
-  if (!twin || SDL_SetColorKey(twin.get(), SDL_TRUE, key) != 0) return;
-  SDL_SetSurfaceRLE(twin.get(), 1);
-  keyed_ = std::move(twin);
+  runs_.clear();
+  rowStarts_.assign(static_cast<size_t>(pixels_->h) + 1, 0);
+  for (int32_t y = 0; y < pixels_->h; ++y) {
+    rowStarts_[static_cast<size_t>(y)] = runs_.size();
+    int32_t x = 0;
+    while (x < pixels_->w) {
+      while (x < pixels_->w && Pixel(x, y) == key) ++x;
+      const int32_t start = x;
+      while (x < pixels_->w && Pixel(x, y) != key) ++x;
+      if (x > start) runs_.push_back(Run{start, x - start});
+    }
+  }
+  rowStarts_.back() = runs_.size();
+  keyed_ = true;
   key_ = key;
 }
 

@@ -55,3 +55,7 @@ bool TextRenderer::Draw(SDL_Surface* target, int x, int y, const std::string& te
   SDL_Rect at{x, y, rendered_->w, rendered_->h};
   return SDL_BlitSurface(rendered_.get(), nullptr, target, &at) == 0;
 }
+
+int TextRenderer::Width() const { return rendered_ ? rendered_->w : 0; }
+
+int TextRenderer::Height() const { return rendered_ ? rendered_->h : 0; }

@@ -28,6 +28,9 @@ class TextRenderer {
   // could be opened or the text not rendered; the target is then left as it was.
   bool Draw(SDL_Surface* target, int x, int y, const std::string& text, uint32_t textColor,
             uint32_t backgroundColor);
+  // The size of the line last drawn.
+  int Width() const;
+  int Height() const;
 
  private:
   struct FontDeleter {

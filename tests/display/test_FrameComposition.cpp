@@ -195,6 +195,23 @@ TEST_F(CompositionTest, APreviewAboveTheBoardLeavesNoTrail) {
   ExpectProbes({{17, 26, kBlack}, {57, 32, kBlack}, {17, 40, kWhite}});
 }
 
+TEST_F(CompositionTest, EachFullScreenBufferLosesItsOwnTrail) {
+  ASSERT_EQ(Display->Init(FullScreenFlag, Window(), 640, 480, 32, 0), 1);
+  MakeCharacters(1, 1);
+  Characters[0]->SetPosition(0, 0);
+  engine->RenderFrame(Window(), 0);
+  engine->RenderFrame(Window(), 0);
+  Characters[0]->SetShown(0);
+  for (int buffer = 0; buffer < 2; ++buffer) {
+    engine->RenderFrame(Window(), 1);
+    ExpectProbes({{17, 26, kBlack}, {57, 32, kBlack}, {17, 40, kWhite}});
+    engine->RenderFrame(Window(), 0);
+  }
+  Characters.reset();
+  CharacterCount = 0;
+  ASSERT_EQ(Display->Init(1, Window(), 640, 480, 32, 0), 1);
+}
+
 TEST_F(CompositionTest, FrameRateLineIsAzureOnBlackFromRowFive) {
   const auto azureRows = [] {
     std::vector<int> rows;
