@@ -33,7 +33,7 @@ test: build build-asan
 bench: deps-test
 	@cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=ON >/dev/null
 	@cmake --build build -j $(JOBS)
-	@tools/with-display.sh tools/run-benchmarks.sh build
+	@python3 bench/report.py build
 
 # The fuzz targets as libFuzzer programs under ASan and UBSan; fuzz-run runs each of them and
 # keeps what they find (fuzz/run.sh says how).

@@ -5,6 +5,7 @@
 // program's own path from the window system to the handlers. Run it under an X server from the
 // repository (make bench does); it prints its figures, or one JSON object with --json.
 #include <SDL.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -146,6 +147,25 @@ Figures Measure() {
   return figures;
 }
 
+// How late a bare sleep to an absolute deadline wakes on this machine, at the frame rate: the
+// floor under any frame loop's lateness, since each frame starts after one such wake-up.
+std::vector<double> BareSleepLateness(int count, int64_t period) {
+  std::vector<double> lateness;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  int64_t deadline = int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+  for (int i = 0; i < count; ++i) {
+    deadline += period;
+    const timespec wake{static_cast<time_t>(deadline / 1000000000),
+                        static_cast<long>(deadline % 1000000000)};
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr);
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    lateness.push_back(
+        static_cast<double>(int64_t{now.tv_sec} * 1000000000 + now.tv_nsec - deadline) / 1e6);
+  }
+  return lateness;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,18 +182,23 @@ int main(int argc, char** argv) {
   ShutdownSound();
   ShutdownPlatform();
   const double p50 = Percentile(f.lateness, 0.5), p99 = Percentile(f.lateness, 0.99);
+  const std::vector<double> bare = BareSleepLateness(kMovingFrames, 1000000000 / MaxFrameRate);
+  const double bare50 = Percentile(bare, 0.5), bare99 = Percentile(bare, 0.99);
   if (json) {
     std::printf(
         "{\"lateness_p50_ms\": %.4f, \"lateness_p99_ms\": %.4f, \"changed\": %d, "
         "\"unshown\": %d, \"first_sound_gap_ms\": %.3f, \"period_ms\": %.3f, "
-        "\"audio\": \"%s\"}\n",
-        p50, p99, f.changed, f.unshown, f.longestGap, f.periodMs, audio ? audio : "none");
+        "\"audio\": \"%s\", \"bare_p50_ms\": %.4f, \"bare_p99_ms\": %.4f}\n",
+        p50, p99, f.changed, f.unshown, f.longestGap, f.periodMs, audio ? audio : "none", bare50,
+        bare99);
     return 0;
   }
   std::printf("pointer moving over the board, %zu frames at %d fps:\n", f.lateness.size() + 1,
               MaxFrameRate);
   std::printf("  lateness after deadline: median %.3f ms, p99 %.3f ms (goals 0.2 and 1 ms)\n", p50,
               p99);
+  std::printf("  a bare sleep to a deadline on this machine: median %.3f ms, p99 %.3f ms\n", bare50,
+              bare99);
   std::printf("  frames whose picture changed: %d, of them not shown: %d\n", f.changed, f.unshown);
   std::printf("first warning (audio driver %s): longest frame gap %.2f ms, %.2f frame periods\n",
               audio ? audio : "none", f.longestGap, f.longestGap / f.periodMs);

@@ -35,14 +35,14 @@ std::string Transcript(SectionScanner& scanner, std::initializer_list<const char
   std::string seen;
   const int result = scanner.Scan(literals, [&](size_t literal, const char* rest) {
     Check(std::strlen(rest) < SectionStream::kLineLength);
-    seen += "[" + std::to_string(literal) + rest + "\n";
+    seen.append("[").append(std::to_string(literal)).append(rest).append("\n");
     if (SectionScanner::ReadNumber(rest) == 7) {
       return 7;
     }
     return scanner.Body(keys, [&](size_t key, const char* value) {
       Check(key == SectionScanner::kNoKey || key < keys.size());
       Check(std::strlen(value) <= SectionStream::kLineLength);
-      seen += std::to_string(key) + "=" + value + "\n";
+      seen.append(std::to_string(key)).append("=").append(value).append("\n");
       return 0;
     });
   });
