@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "SampleGame.h"
 #include "app/Shutdown.h"
 #include "board/BoardLayout.h"
 #include "board/GameEngine.h"
@@ -28,18 +29,9 @@ int64_t Procedure(WindowHandle, uint32_t, uint64_t, int64_t) { return 0; }
 bool OpenSampleGame(uint32_t depth, WindowHandle window) {
   Display = std::make_unique<DisplayDevice>();
   Engine = std::make_unique<GameEngine>();
-  if (!Display->Init(FullScreenFlag, window, 640, 480, depth, 0)) return false;
-  DefinitionFile definition;
-  DefinitionHeader header;
-  definition.ReadHeader("packages/morrels.pkg", &header);
-  if (!header.complete || header.characterCount <= 0) return false;
-  Characters = std::make_unique<std::unique_ptr<Character>[]>(header.characterCount);
-  for (int32_t i = 0; i < header.characterCount; ++i) {
-    Characters[i] = definition.ReadCharacter(i);
-    if (!Characters[i]) return false;
+  if (!Display->Init(FullScreenFlag, window, 640, 480, depth, 0) || !LoadSampleGame()) {
+    return false;
   }
-  CharacterCount = header.characterCount;
-  if (!Engine->Init()) return false;
   for (int32_t i = 0; i < CharacterCount; ++i) {
     Characters[i]->orientation = Horizontal;
     Characters[i]->SetPosition(0, 2 * i);

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "SampleGame.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
@@ -46,17 +47,7 @@ bool OpenSampleGame() {
     return false;
   }
   OpenSound(kWarningSound);
-  DefinitionFile definition;
-  DefinitionHeader header;
-  definition.ReadHeader("packages/morrels.pkg", &header);
-  if (!header.complete || header.characterCount <= 0) return false;
-  Characters = std::make_unique<std::unique_ptr<Character>[]>(header.characterCount);
-  for (int32_t i = 0; i < header.characterCount; ++i) {
-    Characters[i] = definition.ReadCharacter(i);
-    if (!Characters[i]) return false;
-  }
-  CharacterCount = header.characterCount;
-  return Engine->Init() == 1;
+  return LoadSampleGame();
 }
 
 // An SDL event at a play-screen pixel of the main window.
