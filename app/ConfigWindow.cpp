@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/Platform.h"
 
 namespace {
 
@@ -166,15 +165,7 @@ ConfigWindow::~ConfigWindow() {
 int32_t ConfigWindow::Run() {
   gtk_widget_show_all(window_.get());
   gtk_window_present(GTK_WINDOW(window_.get()));
-  // Starting the video system takes a good part of a second on some X servers; it is done
-  // while the player reads the dialog, once the dialog is drawn, so that the play window
-  // follows Start at once.
-  g_idle_add(
-      [](gpointer) -> gboolean {
-        InitVideo();
-        return G_SOURCE_REMOVE;
-      },
-      nullptr);
+
   while (dialog_.Result() == 0) g_main_loop_run(loop_.get());
   gtk_widget_hide(window_.get());
   GtkFlushEvents();
