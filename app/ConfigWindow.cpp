@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 
-
 namespace {
 
 // The logo's PNG bytes (313 by 52 pixels), taken from app/logo.png when the build is configured.
