@@ -54,14 +54,47 @@ bool SdlMessageSource::Poll(Message& message) {
   }
   SDL_Event event;
   while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
-    if (!Translate(event, message)) continue;
     // From a left press to its release the window holds the mouse, so that the release reaches
     // it wherever it happens and a pressed panel button always comes up again.
-    if (message.message == WM_LBUTTONDOWN) SDL_CaptureMouse(SDL_TRUE);
-    if (message.message == WM_LBUTTONUP) SDL_CaptureMouse(SDL_FALSE);
+    if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT) {
+      SDL_CaptureMouse(SDL_FALSE);
+      const uint32_t pressed = pressedWindow_;
+      pressedWindow_ = 0;
+      if (pressed != 0) {
+        if (!ReleaseOfPress(event, pressed, message)) continue;
+        return true;
+      }
+    }
+    if (!Translate(event, message)) continue;
+    if (message.message == WM_LBUTTONDOWN) {
+      pressedWindow_ = event.button.windowID;
+      SDL_CaptureMouse(SDL_TRUE);
+    }
     return true;
   }
   return false;
+}
+
+bool SdlMessageSource::ReleaseOfPress(const SDL_Event& event, uint32_t pressedWindow,
+                                      Message& message) {
+  message.window = FindWindowById(pressedWindow);
+  if (!message.window) return false;
+  message.message = WM_LBUTTONUP;
+  message.wParam = 0;
+  int32_t x = 0, y = 0;
+  if (event.button.windowID == pressedWindow) {
+    message.window->ToPlayScreen(event.button.x, event.button.y, x, y);
+  } else {
+    // A press and its release can both be queued before the capture is asked for; SDL then
+    // reports the release in no window. It happened outside: it is put where the pointer is
+    // now, or just off the play screen if the pointer is already back on it.
+    int globalX = 0, globalY = 0, windowX = 0, windowY = 0;
+    SDL_GetGlobalMouseState(&globalX, &globalY);
+    SDL_GetWindowPosition(message.window->Sdl(), &windowX, &windowY);
+    if (message.window->ToPlayScreen(globalX - windowX, globalY - windowY, x, y)) x = y = -1;
+  }
+  message.lParam = PointerParam(x, y);
+  return true;
 }
 
 void SdlMessageSource::Wait() {

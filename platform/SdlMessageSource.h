@@ -21,9 +21,14 @@ class SdlMessageSource : public MessageSource {
   static int32_t VirtualKey(SDL_Keycode key);
 
  private:
+  // The release of a left press, delivered to the window of the press wherever it happens.
+  static bool ReleaseOfPress(const SDL_Event& event, uint32_t pressedWindow, Message& message);
+
   MonotonicCounter clock_;
   // Whether the window system may have sent something since events were last fetched from it:
   // only then, or once a second, does a poll fetch again.
   bool mayHaveInput_ = true;
   int64_t lastFetch_ = 0;
+  // The SDL window a left press was delivered to, until its release; 0 when none is held.
+  uint32_t pressedWindow_ = 0;
 };

@@ -116,6 +116,16 @@ class PlayTest(harness.TestCase):
         harness.wait_until(lambda: harness.screenshot().pixel(x, y) == up, what="the button up")
         self.move(3, 3)
         self.occupied()
+        # The same in one go, so that the release is queued before the press is read: the
+        # button comes up and the window still follows the pointer afterwards.
+        harness.run("xdotool", "mousemove", str(x), str(y), "mousedown", "1", "mousemove",
+                    str(play.x + play.width + 40), str(y), "mouseup", "1")
+        harness.wait_until(lambda: harness.screenshot().pixel(x, y) == up, what="the button up")
+        self.select(PUFFBALLS)
+        self.move(6, 6)
+        self.occupied((6, 6), (6, 7))
+        self.select(PUFFBALLS)
+        self.occupied()
         # Moves and clicks outside the window with no button held reach nothing.
         harness.run("xdotool", "mousemove", str(play.x + play.width + 40), str(y), "click", "1")
         game.activate(play)

@@ -94,6 +94,33 @@ TEST_F(PlatformTest, PointerOutsideThePlayScreenReachesNothing) {
       SdlMessageSource::Translate(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 639, 479), message));
 }
 
+TEST_F(PlatformTest, AReleaseEndsItsPressWhereverSdlReportsIt) {
+  Message pending;
+  while (PeekMessage(pending)) {
+  }
+  // Released beside the window, then in no window at all (both queued before the capture took
+  // hold), then outside with no press held.
+  SDL_Event events[] = {
+      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 500, 300),
+      Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 700, 300),
+      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 500, 300),
+      Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 639, 300),
+      Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 700, 300),
+  };
+  events[3].button.windowID = 0;
+  for (SDL_Event& event : events) SDL_PushEvent(&event);
+  std::vector<Message> messages;
+  Message message;
+  while (PeekMessage(message)) messages.push_back(message);
+  ASSERT_EQ(messages.size(), 4u);
+  EXPECT_EQ(messages[1].message, WM_LBUTTONUP);
+  EXPECT_EQ(messages[1].window, window);
+  EXPECT_EQ(PointerX(messages[1].lParam), 700);
+  EXPECT_EQ(messages[3].message, WM_LBUTTONUP);
+  EXPECT_EQ(messages[3].window, window);
+  EXPECT_FALSE(PointerX(messages[3].lParam) < 640 && PointerY(messages[3].lParam) < 480);
+}
+
 TEST_F(PlatformTest, ScaledPlayAreaMapsBackToPlayScreenPixels) {
   // A 1024x768 screen showing the 640x480 play screen scaled 1.6 times, centred.
   window->SetPlayArea(0, 0, 1024, 768, 640, 480);
