@@ -126,6 +126,7 @@ class Soak:
         self.responses = []
         self.inactive_cpu = []
         self.focus_changes = 0
+        self.focus_lost = 0
 
     # Input, each xdotool step counted as one event.
 
@@ -187,12 +188,13 @@ class Soak:
             self.move(self.rng.randrange(460, 640), self.rng.randrange(0, 480))
 
     def focus_away(self):
-        """Another window takes the focus for a while: the program must not draw meanwhile."""
+        """Another window takes the focus for a while; the program's CPU time meanwhile is kept."""
         other = subprocess.Popen(["xmessage", "-geometry", "+120+120", "Focus taken by the soak"],
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             window = harness.wait_until(
-                lambda: harness.run("xdotool", "search", "--class", "Xmessage").split(),
+                lambda: harness.run("xdotool", "search", "--onlyvisible", "--class",
+                                    "Xmessage").split(),
                 what="the xmessage window")[0]
             harness.run("xdotool", "windowactivate", window)
             harness.wait_until(lambda: harness.run("xdotool", "getactivewindow").strip()
@@ -215,7 +217,15 @@ class Soak:
     def board_shot(self):
         return self.screen.grab(self.play.x + 17, self.play.y + 35, 430, 430)
 
+    def active(self):
+        return harness.run("xdotool", "getactivewindow").strip() == str(int(self.play.id, 16))
+
     def respond(self):
+        # The answer is owed only while the window is active; a focus lost to anything but
+        # focus_away is counted, and the focus taken back.
+        if not self.active():
+            self.focus_lost += 1
+            self.game.activate(self.play)
         self.select_random()
         first, second = (square_centre(2, 2), square_centre(7, 7))
         if self.rng.random() < 0.5:
@@ -229,12 +239,37 @@ class Soak:
         while self.board_shot() == before:
             if time.monotonic() - start > 10 * RESPONSE_LIMIT:
                 self.alive()
-                raise AssertionError("no change on screen 10 s after a pointer move")
+                pid = self.game.process.pid
+                cpu = cpu_seconds(pid)
+                time.sleep(1)
+                state = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+                raise AssertionError(
+                    f"no change on screen 10 s after a pointer move (window active: "
+                    f"{self.active()}, process state {state}, "
+                    f"{cpu_seconds(pid) - cpu:.3f} s of CPU in the next second, "
+                    f"{self.diagnose(first, second)})")
             time.sleep(0.002)
         waited = time.monotonic() - start
         self.responses.append(waited)
         if waited > RESPONSE_LIMIT:
             raise AssertionError(f"the screen changed only {waited:.2f} s after a pointer move")
+
+    def diagnose(self, first, second):
+        """What else is seen when the screen does not answer: where the window is now, a
+        screenshot, and whether the pointer leaving and entering the window again helps."""
+        now = self.game.windows(harness.PLAY_TITLE, "normal")
+        shot = pathlib.Path.cwd() / "soak-failure.png"
+        subprocess.run(["import", "-window", "root", str(shot)], timeout=30, check=False)
+        pointer = harness.run("xdotool", "getmouselocation").strip()
+        self.move(self.play.width + 50, 100)
+        time.sleep(0.2)
+        self.move(*first)
+        time.sleep(0.5)
+        before = self.board_shot()
+        self.move(*second)
+        time.sleep(1)
+        return (f"window {now} was {self.play}, pointer {pointer}, screenshot {shot}, "
+                f"answers after leaving and entering: {self.board_shot() != before}")
 
     def warm_up(self):
         """One of each action, so that the sound, the text and every picture are in use."""
@@ -248,8 +283,8 @@ class Soak:
     def step(self):
         action = self.rng.choices(
             [self.preview, self.turn, self.place, self.select_random, self.blocked,
-             self.released_outside, self.panel, self.respond],
-            weights=[6, 2, 3, 4, 1, 1, 2, 1])[0]
+             self.released_outside, self.panel, self.respond, self.focus_away],
+            weights=[6, 2, 3, 4, 1, 1, 2, 1, 0.3])[0]
         action()
 
 
@@ -308,17 +343,17 @@ def soak(binary, minutes, seed):
               f"{1000 * statistics.median(run.responses):.0f} ms, max "
               f"{1000 * max(run.responses):.0f} ms")
     print(f"  input events sent: {run.events}, focus taken and given back "
-          f"{run.focus_changes // 2} times")
+          f"{run.focus_changes // 2} times, found lost otherwise {run.focus_lost} times")
     if run.inactive_cpu:
         print(f"  CPU while inactive: max {100 * max(run.inactive_cpu):.2f} % of a core")
     if cpu is not None:
         print(f"  program CPU time: {cpu:.1f} s over {time.monotonic() - started:.0f} s")
-    if failure is None and len(settled) >= 8:
+    if len(settled) >= 8:
         rss_growth, fd_growth = growth(settled)
         print(f"  after warm-up: RSS grew {rss_growth:+.0f} KiB, open fds {fd_growth:+d}")
-        if rss_growth > RSS_TOLERANCE_KIB:
+        if failure is None and rss_growth > RSS_TOLERANCE_KIB:
             failure = f"resident memory grew by {rss_growth:.0f} KiB"
-        elif fd_growth > 0:
+        elif failure is None and fd_growth > 0:
             failure = f"open file descriptors grew by {fd_growth}"
     elif failure is None:
         failure = "too few samples after the warm-up to judge growth"
