@@ -3,8 +3,41 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
+
+#ifdef TARNWICK_COUNT_SURFACES
+namespace {
+
+int liveSurfaces = 0;
+
+// Every surface goes back to its owner, and through it to the display, before the process
+// ends, whichever way it ends; one still alive then was leaked or outlived Shutdown.
+void CheckNoSurfaceLeft() {
+  if (liveSurfaces == 0) return;
+  std::fprintf(stderr, "tarnwick: %d surfaces still alive at exit\n", liveSurfaces);
+  std::abort();
+}
+
+}  // namespace
+
+Surface::LiveCount::LiveCount() noexcept {
+  [[maybe_unused]] static const bool checked = std::atexit(CheckNoSurfaceLeft) == 0;
+  ++liveSurfaces;
+}
+
+Surface::LiveCount::LiveCount(const LiveCount&) noexcept : LiveCount() {}
+
+Surface::LiveCount::~LiveCount() { --liveSurfaces; }
+#else
+Surface::LiveCount::LiveCount() noexcept = default;
+
+Surface::LiveCount::LiveCount(const LiveCount&) noexcept = default;
+
+Surface::LiveCount::~LiveCount() = default;
+#endif
 
 void SdlSurfaceDeleter::operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
 

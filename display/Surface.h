@@ -63,6 +63,15 @@ class Surface {
   uint32_t Pixel(int32_t x, int32_t y) const;
 
  private:
+  // Counts the surfaces alive; the sanitizer build checks at exit that none is left.
+  struct LiveCount {
+    LiveCount() noexcept;
+    LiveCount(const LiveCount&) noexcept;
+    LiveCount& operator=(const LiveCount&) = default;
+    ~LiveCount();
+  };
+
+  [[no_unique_address]] LiveCount live_;
   SdlSurfacePtr pixels_;
   bool keyed_ = false;
   uint32_t key_ = 0;

@@ -35,6 +35,8 @@ PLAY_TITLE = "Tarnwick"
 BOX_TITLE = "Tarnwick"
 # Every message box the program shows is also written to standard error with this prefix.
 MESSAGE_PREFIX = "Tarnwick: "
+# The display's report of pictures still alive when it closes: no way of ending may show it.
+BUFFERS_ALIVE = "Failed to Release DirectDraw object. Buffers still exist"
 
 DEFAULT_TIMEOUT = 10.0
 POLL = 0.05
@@ -179,12 +181,14 @@ class Program:
         return self.process.poll() is None
 
     def wait_exit(self, timeout=DEFAULT_TIMEOUT):
-        """The exit code, once the program has ended."""
+        """The exit code, once the program has ended; an end that found pictures alive fails."""
         try:
             code = self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise Timeout(f"program still running after {timeout} s") from None
         self._reader.join(timeout=5)
+        if BUFFERS_ALIVE in self.messages():
+            raise AssertionError(f"the display found pictures alive: {self._stderr}")
         return code
 
     def stderr_lines(self):
