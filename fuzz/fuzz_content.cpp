@@ -149,6 +149,8 @@ class Run {
     Check(Display->Init(1, window, 640, 480, 32, 0) == 1);
   }
   ~Run() {
+    // The display goes before the process's end checks that no surface is left.
+    Display.reset();
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
     ::close(home_);
