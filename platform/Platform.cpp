@@ -36,9 +36,10 @@ MessageSource& Source() {
 
 bool InitVideo() {
   if (videoUp) return true;
-  // The message source captures the mouse for the left button only; a right button released
-  // outside the window reaches nothing.
-  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  // SDL holds the mouse for the window while any button is down (its default), taking it as
+  // it reads the press, so that what follows the press is placed in the window. The message
+  // source passes on only what a left press lets through.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "1");
   // Ctrl-C in a terminal ends the program the usual way instead of becoming an event.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Present through the shared-memory window surface: the cheapest path on X11.

@@ -24,10 +24,12 @@ timespec ToTimespec(int64_t ticks) {
 }
 
 // Puts the play-screen position of a window pixel into the message. A point off the play
-// screen reaches the window only while it holds the mouse, as an uncaptured mouse's would not.
-bool AtPointer(WindowHandle window, int windowX, int windowY, Message& message) {
+// screen reaches only the window that holds the left button, as on Windows, where a window
+// captures the mouse for the left button alone.
+bool AtPointer(WindowHandle window, int windowX, int windowY, uint32_t leftHeldIn,
+               Message& message) {
   int32_t x = 0, y = 0;
-  if (!window || (!window->ToPlayScreen(windowX, windowY, x, y) && !window->HasMouseCapture())) {
+  if (!window || (!window->ToPlayScreen(windowX, windowY, x, y) && window->Id() != leftHeldIn)) {
     return false;
   }
   message.wParam = 0;
@@ -54,22 +56,17 @@ bool SdlMessageSource::Poll(Message& message) {
   }
   SDL_Event event;
   while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
-    // From a left press to its release the window holds the mouse, so that the release reaches
-    // it wherever it happens and a pressed panel button always comes up again.
-    if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT) {
-      SDL_CaptureMouse(SDL_FALSE);
+    // From a left press to its release the window hears the pointer wherever it is, so that
+    // the release reaches it and a pressed panel button always comes up again.
+    if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT &&
+        pressedWindow_ != 0) {
       const uint32_t pressed = pressedWindow_;
       pressedWindow_ = 0;
-      if (pressed != 0) {
-        if (!ReleaseOfPress(event, pressed, message)) continue;
-        return true;
-      }
+      if (!ReleaseOfPress(event, pressed, message)) continue;
+      return true;
     }
-    if (!Translate(event, message)) continue;
-    if (message.message == WM_LBUTTONDOWN) {
-      pressedWindow_ = event.button.windowID;
-      SDL_CaptureMouse(SDL_TRUE);
-    }
+    if (!Translate(event, message, pressedWindow_)) continue;
+    if (message.message == WM_LBUTTONDOWN) pressedWindow_ = event.button.windowID;
     return true;
   }
   return false;
@@ -85,9 +82,9 @@ bool SdlMessageSource::ReleaseOfPress(const SDL_Event& event, uint32_t pressedWi
   if (event.button.windowID == pressedWindow) {
     message.window->ToPlayScreen(event.button.x, event.button.y, x, y);
   } else {
-    // A press and its release can both be queued before the capture is asked for; SDL then
-    // reports the release in no window. It happened outside: it is put where the pointer is
-    // now, or just off the play screen if the pointer is already back on it.
+    // When the window system refuses SDL the mouse, a release outside comes in no window. It
+    // happened outside: it is put where the pointer is now, or just off the play screen if the
+    // pointer is already back on it.
     int globalX = 0, globalY = 0, windowX = 0, windowY = 0;
     SDL_GetGlobalMouseState(&globalX, &globalY);
     SDL_GetWindowPosition(message.window->Sdl(), &windowX, &windowY);
@@ -188,7 +185,7 @@ int32_t SdlMessageSource::VirtualKey(SDL_Keycode key) {
   }
 }
 
-bool SdlMessageSource::Translate(const SDL_Event& event, Message& message) {
+bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint32_t leftHeldIn) {
   switch (event.type) {
     case SDL_WINDOWEVENT: {
       message.window = FindWindowById(event.window.windowID);
@@ -241,7 +238,9 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message) {
     }
     case SDL_MOUSEMOTION: {
       message.window = FindWindowById(event.motion.windowID);
-      if (!AtPointer(message.window, event.motion.x, event.motion.y, message)) return false;
+      if (!AtPointer(message.window, event.motion.x, event.motion.y, leftHeldIn, message)) {
+        return false;
+      }
       message.message = WM_MOUSEMOVE;
       return true;
     }
@@ -256,7 +255,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message) {
         return false;
       }
       message.window = FindWindowById(event.button.windowID);
-      return AtPointer(message.window, event.button.x, event.button.y, message);
+      return AtPointer(message.window, event.button.x, event.button.y, leftHeldIn, message);
     }
     default:
       return false;

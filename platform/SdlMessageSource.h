@@ -15,8 +15,9 @@ class SdlMessageSource : public MessageSource {
   void Wait() override;
   void WaitUntil(int64_t deadline) override;
 
-  // The message an SDL event stands for; false for events that make none.
-  static bool Translate(const SDL_Event& event, Message& message);
+  // The message an SDL event stands for; false for events that make none. Pointer events off
+  // the play screen make one only in the window given as holding the left button.
+  static bool Translate(const SDL_Event& event, Message& message, uint32_t leftHeldIn = 0);
   // The Windows virtual-key code of an SDL key; 0 for keys without one.
   static int32_t VirtualKey(SDL_Keycode key);
 

@@ -38,7 +38,3 @@ bool Window::ToPlayScreen(int windowX, int windowY, int32_t& x, int32_t& y) cons
   y = scale(dy, logicalHeight_, areaHeight_);
   return dx >= 0 && dy >= 0 && dx < areaWidth_ && dy < areaHeight_;
 }
-
-bool Window::HasMouseCapture() const {
-  return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MOUSE_CAPTURE) != 0;
-}

@@ -29,9 +29,6 @@ class Window {
   // Maps a window pixel to the play screen; false when it lies outside the play screen, where
   // x and y are still set, to coordinates beyond its edges.
   bool ToPlayScreen(int windowX, int windowY, int32_t& x, int32_t& y) const;
-  // Whether the window holds the mouse while a button is down, so that it hears the release
-  // wherever it happens.
-  bool HasMouseCapture() const;
 
   // The window system may have spoiled the picture in the window (uncovered, resized, shown
   // again, focus moved): each such event is counted, so that whoever presents into the window
