@@ -54,7 +54,9 @@ uninstall:
 	@cmake --build build --target uninstall
 
 # The Debian package, in build-package/package/: a build of its own with Debian's build flags
-# (hardening included), the program in /usr/games and its data in /usr/share.
+# (all hardening, immediate binding included), the program in /usr/games and its data in
+# /usr/share.
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
 package: deps
 	@CXXFLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
 	  LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
