@@ -58,40 +58,33 @@ bool SdlMessageSource::Poll(Message& message) {
   while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
     // From a left press to its release the window hears the pointer wherever it is, so that
     // the release reaches it and a pressed panel button always comes up again.
-    if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT &&
-        pressedWindow_ != 0) {
-      const uint32_t pressed = pressedWindow_;
+    const uint32_t leftHeldIn = pressedWindow_;
+    if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT) {
+      if (leftHeldIn != 0 && event.button.windowID != leftHeldIn) PlaceInWindow(event, leftHeldIn);
       pressedWindow_ = 0;
-      if (!ReleaseOfPress(event, pressed, message)) continue;
-      return true;
     }
-    if (!Translate(event, message, pressedWindow_)) continue;
+    if (!Translate(event, message, leftHeldIn)) continue;
     if (message.message == WM_LBUTTONDOWN) pressedWindow_ = event.button.windowID;
     return true;
   }
   return false;
 }
 
-bool SdlMessageSource::ReleaseOfPress(const SDL_Event& event, uint32_t pressedWindow,
-                                      Message& message) {
-  message.window = FindWindowById(pressedWindow);
-  if (!message.window) return false;
-  message.message = WM_LBUTTONUP;
-  message.wParam = 0;
+void SdlMessageSource::PlaceInWindow(SDL_Event& release, uint32_t windowId) {
+  const WindowHandle window = FindWindowById(windowId);
+  if (!window) return;
+  // It happened outside: it is put where the pointer is now, or just off the play screen if
+  // the pointer is already back on it.
+  int globalX = 0, globalY = 0, windowX = 0, windowY = 0;
+  SDL_GetGlobalMouseState(&globalX, &globalY);
+  SDL_GetWindowPosition(window->Sdl(), &windowX, &windowY);
   int32_t x = 0, y = 0;
-  if (event.button.windowID == pressedWindow) {
-    message.window->ToPlayScreen(event.button.x, event.button.y, x, y);
-  } else {
-    // When the window system refuses SDL the mouse, a release outside comes in no window. It
-    // happened outside: it is put where the pointer is now, or just off the play screen if the
-    // pointer is already back on it.
-    int globalX = 0, globalY = 0, windowX = 0, windowY = 0;
-    SDL_GetGlobalMouseState(&globalX, &globalY);
-    SDL_GetWindowPosition(message.window->Sdl(), &windowX, &windowY);
-    if (message.window->ToPlayScreen(globalX - windowX, globalY - windowY, x, y)) x = y = -1;
+  release.button.windowID = windowId;
+  release.button.x = globalX - windowX;
+  release.button.y = globalY - windowY;
+  if (window->ToPlayScreen(release.button.x, release.button.y, x, y)) {
+    release.button.x = release.button.y = -1;
   }
-  message.lParam = PointerParam(x, y);
-  return true;
 }
 
 void SdlMessageSource::Wait() {

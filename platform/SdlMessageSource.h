@@ -22,8 +22,9 @@ class SdlMessageSource : public MessageSource {
   static int32_t VirtualKey(SDL_Keycode key);
 
  private:
-  // The release of a left press, delivered to the window of the press wherever it happens.
-  static bool ReleaseOfPress(const SDL_Event& event, uint32_t pressedWindow, Message& message);
+  // When the window system refuses SDL the mouse, a left release outside comes in no window;
+  // this puts it in the window of its press.
+  static void PlaceInWindow(SDL_Event& release, uint32_t windowId);
 
   MonotonicCounter clock_;
   // Whether the window system may have sent something since events were last fetched from it:

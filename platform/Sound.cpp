@@ -164,7 +164,5 @@ void ShutdownSound() {
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
-  audio.chunks.clear();
-  audio.tried = false;
-  audio.open = false;
+  audio = Audio{};
 }
