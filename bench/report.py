@@ -103,6 +103,8 @@ def main():
               "<= 1 ms", pacing["lateness_p99_ms"] <= 1.0)
     table.add("Bare sleep to a deadline, p99 (this machine's floor)",
               f"{pacing['bare_p99_ms']:.3f} ms (median {pacing['bare_p50_ms']:.3f} ms)")
+    table.add("Longest pause of a thread spinning to a deadline, p99 (the floor with a core "
+              "burning)", f"{pacing['busy_pause_p99_ms']:.3f} ms")
     table.add("Changed frames not shown", f"{pacing['unshown']} of {pacing['changed']}", "0",
               pacing["unshown"] == 0)
     for depth in (16, 24, 32):
