@@ -46,6 +46,16 @@ TEST_F(FrameLoopTest, FramesPerSecondStaysZeroUntilASecondHasPassed) {
   EXPECT_EQ(fps[10], 11);
 }
 
+TEST_F(FrameLoopTest, ExactlyOneSecondIsNotYetMoreThanOne) {
+  // A frame rate above the counter's frequency makes every frame one tick: 1024 frames of
+  // 1/1024 s add up to exactly 1.0 s, and only the frame after them updates the count.
+  MaxFrameRate = 2048;
+  Run(1025, 1024);
+  ASSERT_EQ(fps.size(), 1025u);
+  EXPECT_EQ(fps[1023], 0);
+  EXPECT_EQ(fps[1024], 1025);
+}
+
 TEST_F(FrameLoopTest, ASlowFrameIsFollowedAtOnceWithoutCatchingUp) {
   MaxFrameRate = 10;  // 100 ticks a frame
   RunFrameLoop(1000, [this] {

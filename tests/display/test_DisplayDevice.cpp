@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "DisplayFixture.h"
@@ -517,6 +518,9 @@ TEST_F(ColorKeyTest, KeyedBlitsLeaveKeyPixelsOutOnlyWhenAsked) {
     // Twice over the same place, so that an encoded run is used again.
     device->Blit({10, 40, 13, 41}, keyed, picture, BlitWait | BlitKeySource);
     device->Blit({10, 40, 13, 41}, keyed, picture, BlitWait | BlitKeySource);
+    // Part of a picture: its red pixel alone, then its blue one alone.
+    device->Blit({11, 50, 12, 51}, keyed, {1, 0, 2, 1}, BlitWait | BlitKeySource);
+    device->Blit({11, 60, 12, 61}, keyed, {2, 0, 3, 1}, BlitWait | BlitKeySource);
 
     for (int y : {10, 40}) {
       EXPECT_TRUE(IsColor(ColorAt(back, 10, y), grey.r, grey.g, grey.b));
@@ -526,6 +530,11 @@ TEST_F(ColorKeyTest, KeyedBlitsLeaveKeyPixelsOutOnlyWhenAsked) {
     for (int y : {20, 30}) {
       EXPECT_TRUE(IsColor(ColorAt(back, 10, y), 0, 255, 0));
       EXPECT_TRUE(IsColor(ColorAt(back, 11, y), 255, 0, 0));
+    }
+    for (const auto& [y, r, b] : {std::tuple{50, 255, 0}, std::tuple{60, 0, 255}}) {
+      EXPECT_TRUE(IsColor(ColorAt(back, 10, y), grey.r, grey.g, grey.b));
+      EXPECT_TRUE(IsColor(ColorAt(back, 11, y), r, 0, b));
+      EXPECT_TRUE(IsColor(ColorAt(back, 12, y), grey.r, grey.g, grey.b));
     }
     device->ReleaseSurface(keyed);
     device->ReleaseSurface(plain);

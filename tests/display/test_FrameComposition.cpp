@@ -276,6 +276,7 @@ const ChangeCase kChanges[] = {
     {"ButtonPressed", [] { Characters[0]->pressed = 1; }},
     {"FrameRateShown", [] { ShowFps = 1; }},
     {"FrameRateChanges", [] { FramesPerSecond = 7; }},
+    {"CharacterGone", [] { CharacterCount = 0; }},
 };
 
 class ChangeTest : public CompositionTest, public ::testing::WithParamInterface<ChangeCase> {
@@ -300,6 +301,8 @@ TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
   engine->RenderFrame(Window(), 0);
   const std::vector<Rgb> shown = Picture(Screen());
   EXPECT_NE(shown, before);
+  // The same frame composed whole into new buffers, with nothing drawn before it.
+  ASSERT_EQ(Display->Init(1, Window(), 640, 480, 32, 0), 1);
   engine->RenderFrame(Window(), 1);
   EXPECT_TRUE(shown == Picture(Display->ActiveBackBuffer()->Sdl()));
 }

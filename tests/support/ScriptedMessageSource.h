@@ -41,7 +41,8 @@ class ScriptedMessageSource : public MessageSource {
     if (!script_.empty() && script_.front().time <= deadline) {
       if (script_.front().time > counter_.Now()) counter_.Set(script_.front().time);
     } else {
-      counter_.Set(deadline + 1);
+      // A wait can end with the clock reading the deadline itself; the next wait passes it.
+      counter_.Set(counter_.Now() < deadline ? deadline : deadline + 1);
     }
   }
 
