@@ -291,6 +291,11 @@ TEST_F(BitmapLoadTest, TruncatedFilesAreRefusedAtEveryCut) {
   }
   Surface* surface = MustLoad(scratch.Write("cut.bmp", bytes));
   device->ReleaseSurface(surface);
+  // Direct colour is unpacked here, not by SDL: one byte short must not be read past.
+  for (const char* name : {"g/rgb16-565.bmp", "g/rgb32bf.bmp"}) {
+    const std::string direct = ReadBytes(SuitePath(name));
+    EXPECT_TRUE(Refused(scratch.Write("cut.bmp", direct.substr(0, direct.size() - 1)))) << name;
+  }
 }
 
 TEST_F(BitmapLoadTest, InvalidFieldsAreRefused) {
@@ -338,6 +343,7 @@ TEST_F(BitmapLoadTest, InvalidFieldsAreRefused) {
       {"palette past the end", palette, 46, 0, 4},
       // SDL's RLE reader does not check indexes against the palette.
       {"RLE pixels past a two-colour palette", encoded, 46, 2, 4},
+      {"RLE pixels one past the palette (their highest index is 251)", encoded, 46, 251, 4},
   };
   for (const Case& c : cases) {
     std::string bytes = c.original;
