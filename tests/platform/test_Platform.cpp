@@ -188,6 +188,31 @@ TEST_F(PlatformTest, WindowEventsBecomeCloseActivationAndPaint) {
   }
 }
 
+TEST_F(PlatformTest, EventsThatCanLeaveTheWindowStaleSpoilIt) {
+  const struct {
+    Uint8 event;
+    bool spoils;
+  } cases[] = {
+      {SDL_WINDOWEVENT_EXPOSED, true},         {SDL_WINDOWEVENT_SHOWN, true},
+      {SDL_WINDOWEVENT_RESTORED, true},        {SDL_WINDOWEVENT_MAXIMIZED, true},
+      {SDL_WINDOWEVENT_MOVED, true},           {SDL_WINDOWEVENT_SIZE_CHANGED, true},
+      {SDL_WINDOWEVENT_DISPLAY_CHANGED, true}, {SDL_WINDOWEVENT_FOCUS_GAINED, true},
+      {SDL_WINDOWEVENT_FOCUS_LOST, true},      {SDL_WINDOWEVENT_ENTER, false},
+      {SDL_WINDOWEVENT_LEAVE, false},          {SDL_WINDOWEVENT_HIDDEN, false},
+      {SDL_WINDOWEVENT_CLOSE, false},
+  };
+  for (const auto& c : cases) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = window->Id();
+    event.window.event = c.event;
+    const uint64_t before = window->Spoiled();
+    Message message;
+    SdlMessageSource::Translate(event, message);
+    EXPECT_EQ(window->Spoiled() != before, c.spoils) << "window event " << int{c.event};
+  }
+}
+
 TEST_F(PlatformTest, DestroyDeliversDestroyBeforeReturning) {
   EXPECT_TRUE(DestroyWindow(window));
   ASSERT_EQ(received.size(), 1u);
