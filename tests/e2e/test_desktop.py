@@ -146,13 +146,14 @@ class DesktopTest(harness.TestCase):
 
     def test_resolution_change_in_full_screen_keeps_the_play_screen_fitted(self):
         original = harness.run("xdotool", "getdisplaygeometry").split()
-        harness.run("xrandr", "--newmode", "800x600_desktop", "38.25", "800", "832", "912",
-                    "1024", "600", "603", "607", "624", "-hsync", "+vsync")
-        harness.run("xrandr", "--addmode", "screen", "800x600_desktop")
+        # A wider screen than the play screen: black bars left and right of it.
+        harness.run("xrandr", "--newmode", "1024x600_desktop", "49.00", "1024", "1064", "1168",
+                    "1312", "600", "603", "613", "624", "-hsync", "+vsync")
+        harness.run("xrandr", "--addmode", "screen", "1024x600_desktop")
         self.addCleanup(harness.run, "xrandr", "--output", "screen", "--mode",
                         "x".join(original))
         game, play = self.open_play(True, "32", pattern.make_pattern_game)
-        for mode, size in (("800x600_desktop", (800, 600)), ("x".join(original),
+        for mode, size in (("1024x600_desktop", (1024, 600)), ("x".join(original),
                                                              tuple(map(int, original)))):
             with self.subTest(size=size):
                 harness.run("xrandr", "--output", "screen", "--mode", mode)
@@ -168,10 +169,14 @@ class DesktopTest(harness.TestCase):
                     harness.wait_until(lambda: shows(15 + 108 + 216 * column,
                                                      33 + 108 + 216 * row, rgb),
                                        what=f"quadrant {column},{row}")
+                if size != (1024, 600):
+                    continue
+                self.assertEqual(area.left, 112)
+                screen = harness.screenshot()
+                for x in (0, area.left - 1, area.left + 800, 1023):
+                    self.assertEqual(screen.pixel(x, 300), (0, 0, 0), f"bar at x {x}")
                 # The pointer maps back to the play screen: the selected character stands on
                 # the square under it.
-                if size != (800, 600):
-                    continue
                 x, y = area.to_screen(555, 280)
                 harness.run("xdotool", "mousemove", str(x), str(y), "click", "1")
                 for column in (1, 3):
