@@ -262,6 +262,11 @@ TEST_F(CompositionTest, AFrameLikeTheOneOnScreenIsPresentedAgainOnlyOnceTheWindo
   Window()->Spoil();
   engine->RenderFrame(Window(), 0);
   EXPECT_EQ(At(Screen(), 100, 100), kWhite);
+  // New buffers have shown nothing yet.
+  SDL_FillRect(Screen(), nullptr, SDL_MapRGB(Screen()->format, 255, 0, 255));
+  ASSERT_EQ(Display->Init(1, Window(), 640, 480, 32, 0), 1);
+  engine->RenderFrame(Window(), 0);
+  EXPECT_EQ(At(Screen(), 100, 100), kWhite);
 }
 
 struct ChangeCase {
