@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -79,6 +81,7 @@ struct FindingCase {
   const char* from;  // text replaced; null removes the file, "" appends
   std::string to;
   std::string finding;
+  int findings = 1;  // lines of findings in all, the summary not counted
 };
 
 const std::string kFail = "(the game stops with \"Failed to process package. Error ";
@@ -95,7 +98,8 @@ const FindingCase kFindingCases[] = {
      "packages/morrels.pkg:1: error: the header lacks NAME= (the game ends without a message)"},
     {"TooManyCharacters", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=6",
      "packages/morrels.pkg:4: error: CHARACTERS=6 is more than 5 (the game stops with \"Too many "
-     "characters in definition file. Terminating\")"},
+     "characters in definition file. Terminating\")",
+     2},
     {"MissingCharacterSection", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=2",
      "packages/morrels.pkg:4: error: there is no section CHARACTER 1, which CHARACTERS=2 asks for "
      "(the game ends without a message)"},
@@ -122,6 +126,10 @@ const FindingCase kFindingCases[] = {
      "packages/one.cel:4: error: section 'IDLE 0' is outside IDLE PACKAGES=0 (no sections; the "
      "count must come first) " +
          kFail + "-23\")"},
+    {"PackageSectionBeforeStill", "packages/one.cel", "STILL=", "[IDLE 0]\nSTILL=",
+     "packages/one.cel:3: error: section 'IDLE 0' is outside IDLE PACKAGES=0 (no sections; the "
+     "count must come first) " +
+         kFail + "-23\")"},
     {"PackageCountMismatch", "packages/one.cel", "IDLE PACKAGES=0", "IDLE PACKAGES=1",
      "packages/one.cel:2: error: IDLE PACKAGES=1 but 0 IDLE sections " + kFail + "-24\")"},
     {"TooManyPackages", "packages/one.cel", "IDLE PACKAGES=0", "IDLE PACKAGES=101",
@@ -134,7 +142,7 @@ const FindingCase kFindingCases[] = {
      "packages/morrels.pkg:7: warning: unknown key 'Buton_Up=' is ignored; did you mean "
      "'Button_Up='?"},
     {"MistypedSection", "packages/one.cel", "[HEADER]", "[HAEDER]",
-     "packages/one.cel:1: warning: unknown section 'HAEDER' is skipped; did you mean 'HEADER'?"},
+     "packages/one.cel:1: warning: unknown section 'HAEDER' is skipped; did you mean 'HEADER'?", 2},
     {"UnknownSection", "packages/one.chr", "", "[ANIMATIONS]\n",
      "packages/one.chr:5: warning: unknown section 'ANIMATIONS' is skipped (sections of a "
      "character package: HEADER, CELL)"},
@@ -143,10 +151,12 @@ const FindingCase kFindingCases[] = {
      "packages/one.chr:4: warning: unknown key 'BOGUS=' is ignored (keys here: CELLS=)"},
     {"IndentedKey", "packages/one.chr", "CELLS=1", " CELLS=1",
      "packages/one.chr:2: warning: indented key 'CELLS=' is ignored: keys begin in the first "
-     "column"},
+     "column",
+     2},
     {"SpaceBeforeEquals", "packages/morrels.pkg", "NAME=", "NAME =",
      "packages/morrels.pkg:2: warning: 'NAME =' is not the key 'NAME=': no space may stand before "
-     "the '='"},
+     "the '='",
+     2},
     {"NoClosingBracket", "packages/one.chr", "[CELL 0]", "[CELL 0",
      "packages/one.chr:3: warning: section header has no closing ']': its last character is "
      "dropped, leaving 'CELL '"},
@@ -162,13 +172,15 @@ const FindingCase kFindingCases[] = {
      "part of it"},
     {"SpaceAtTheEndOfAPath", "packages/morrels.pkg", "down.bmp", "down.bmp ",
      "packages/morrels.pkg:8: warning: the value of 'Button_Down=' ends with a space, which is "
-     "part of it"},
+     "part of it",
+     2},
     {"TextAfterEndOfFile", "packages/one.chr", "", "\x1A[CELL 1]\n",
      "packages/one.chr:5: warning: a byte 0x1A (Ctrl-Z) ends the file here: the text after it is "
      "never read"},
     {"LineCut", "packages/one.cel", "", "; " + std::string(1100, 'x') + "\n",
      "packages/one.cel:4: warning: line longer than 1023 characters: the 1024th is lost and the "
-     "rest is read as a new line"},
+     "rest is read as a new line",
+     2},
     {"NoButtonPicture", "packages/morrels.pkg", "up.bmp", "nope.bmp",
      "packages/morrels.pkg:7: warning: button picture 'images/nope.bmp' cannot be loaded: the "
      "button stays empty"},
@@ -179,14 +191,21 @@ const FindingCase kFindingCases[] = {
      "board"},
     {"CellSectionWithoutPackage", "packages/one.chr", "PACKAGE=packages/one.cel\n", "",
      "packages/one.chr:3: warning: section 'CELL 0' has no PACKAGE= line: the cell gets no package "
-     "and no picture"},
+     "and no picture",
+     2},
     {"NoSections", "packages/one.cel", "[HEADER]", "HEADER",
-     "packages/one.cel: warning: no sections at all: nothing in the file is read"},
+     "packages/one.cel: warning: no sections at all: nothing in the file is read", 2},
     {"BackgroundSize", "packages/morrels.pkg", "board.bmp", "up.bmp",
      "packages/morrels.pkg:5: warning: background picture 'images/up.bmp' is 150 x 40, not 432 x "
      "432"},
     {"ButtonSize", "packages/morrels.pkg", "images/down.bmp", "images/board.bmp",
      "packages/morrels.pkg:8: warning: button picture 'images/board.bmp' is 432 x 432, not 150 x "
+     "40"},
+    {"BackgroundHeight", "packages/morrels.pkg", "board.bmp", "low.bmp",
+     "packages/morrels.pkg:5: warning: background picture 'images/low.bmp' is 432 x 40, not 432 x "
+     "432"},
+    {"ButtonHeight", "packages/morrels.pkg", "images/down.bmp", "images/high.bmp",
+     "packages/morrels.pkg:8: warning: button picture 'images/high.bmp' is 150 x 432, not 150 x "
      "40"},
     {"StillWidth", "packages/one.cel", "still.bmp", "up.bmp",
      "packages/one.cel:3: warning: still picture 'images/up.bmp' is 150 pixels wide, not 41"},
@@ -206,7 +225,11 @@ const FindingCase kFindingCases[] = {
     // What a hostile folder holds fails like a missing file, at once; a file of endless
     // mistakes gives a hundred findings.
     {"EndlessMistakes", "packages/one.chr", "", Repeat("x=1\n", 150),
-     "packages/one.chr: note: further warnings and notes about this file are left out"},
+     "packages/one.chr: note: further warnings and notes about this file are left out", 101},
+    {"ErrorAfterEndlessMistakes", "packages/one.chr", "", Repeat("x=1\n", 150) + "[CELL 1]\n",
+     "packages/one.chr:155: error: section 'CELL 1' is outside CELLS=1 (cells 0 to 0) " + kFail +
+         "-1\")",
+     102},
     {"DefinitionIsADevice", "packages/morrels.pkg", nullptr, "/dev/zero",
      "packages/morrels.pkg: error: the game definition cannot be opened (the game ends without a "
      "message)"},
@@ -233,7 +256,23 @@ class GameCheckTest : public ::testing::Test {
     fs::copy_file(images / "ShadedOverlay.bmp", to / "ShadedOverlay.bmp");
     fs::create_directories(folder.path() / "sounds");
     fs::copy_file(SampleGame() / "sounds/bleep14.wav", folder.path() / "sounds/bleep14.wav");
+    for (const char* name : {"low.bmp", "high.bmp"}) {
+      fs::copy_file(pictures_->path() / name, to / name);
+    }
   }
+
+  // Pictures of the right width for a background and a button and the wrong height, made once.
+  static void SetUpTestSuite() {
+    pictures_ = std::make_unique<TempDir>();
+    for (const auto& [name, size] : {std::pair{"low.bmp", "432x40"}, {"high.bmp", "150x432"}}) {
+      const std::string command = std::string("/usr/bin/convert -size ") + size +
+                                  " xc:grey BMP3:'" + (pictures_->path() / name).string() + "'";
+      ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+  }
+  static void TearDownTestSuite() { pictures_.reset(); }
+
+  static inline std::unique_ptr<TempDir> pictures_;
 };
 
 TEST_F(GameCheckTest, CraftedGameIsClean) {
@@ -263,6 +302,7 @@ TEST_F(GameCheckTest, EachMistakeGivesItsFinding) {
     int exitCode = -1;
     const std::string output = CheckIn(folder.path(), exitCode);
     EXPECT_NE(output.find(c.finding + "\n"), std::string::npos) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n') - 1, c.findings) << output;
     const bool errors = output.find(": error: ") != std::string::npos;
     EXPECT_EQ(exitCode, errors ? kCheckErrors : kCheckClean) << output;
   }
