@@ -24,6 +24,7 @@
 #include "content/DefinitionFile.h"
 #include "display/DisplayDevice.h"
 #include "display/FrameComposition.h"
+#include "platform/MonotonicCounter.h"
 #include "platform/Platform.h"
 #include "platform/Sound.h"
 
@@ -138,11 +139,8 @@ Figures Measure() {
   return figures;
 }
 
-int64_t MonotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
+// The clock the frame loop's counter reads, read directly.
+MonotonicCounter monotonic;
 
 void SleepUntil(int64_t deadline) {
   const timespec wake{static_cast<time_t>(deadline / 1000000000),
@@ -154,11 +152,11 @@ void SleepUntil(int64_t deadline) {
 // floor under any frame loop's lateness, since each frame starts after one such wake-up.
 std::vector<double> BareSleepLateness(int count, int64_t period) {
   std::vector<double> lateness;
-  int64_t deadline = MonotonicNanoseconds();
+  int64_t deadline = monotonic.Now();
   for (int i = 0; i < count; ++i) {
     deadline += period;
     SleepUntil(deadline);
-    lateness.push_back(static_cast<double>(MonotonicNanoseconds() - deadline) / 1e6);
+    lateness.push_back(static_cast<double>(monotonic.Now() - deadline) / 1e6);
   }
   return lateness;
 }
@@ -168,13 +166,13 @@ std::vector<double> BareSleepLateness(int count, int64_t period) {
 // spinning instead of sleeping would be as late as such a pause is long.
 std::vector<double> BusyWaitPauses(int count, int64_t period) {
   std::vector<double> pauses;
-  int64_t deadline = MonotonicNanoseconds();
+  int64_t deadline = monotonic.Now();
   for (int i = 0; i < count; ++i) {
     deadline += period;
     SleepUntil(deadline - 3000000);
-    int64_t last = MonotonicNanoseconds(), longest = 0;
+    int64_t last = monotonic.Now(), longest = 0;
     while (last < deadline) {
-      const int64_t now = MonotonicNanoseconds();
+      const int64_t now = monotonic.Now();
       longest = std::max(longest, now - last);
       last = now;
     }
