@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgtk-3-dev fonts-dejavu-core
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgtk-3-dev libx11-dev fonts-dejavu-core
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(
