@@ -50,7 +50,10 @@ class PrivateDisplay:
         os.environ["DISPLAY"] = ":" + number.decode().strip()
         self.manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
-        time.sleep(0.5)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline and b"Openbox" not in subprocess.run(
+                ["wmctrl", "-m"], capture_output=True, check=False).stdout:
+            time.sleep(0.05)
         return self
 
     def __exit__(self, *exc):
