@@ -13,12 +13,12 @@ import harness  # noqa: E402
 import test_config_dialog as dialog_layout  # noqa: E402
 
 
-def declare_animation(folder):
+def declare_animation(folder, path="packages/anims/sway.ani"):
     """The sample game with an animation package, whose path shows in a box at start."""
     shutil.copytree(harness.GAME_DIR, folder, dirs_exist_ok=True)
     cell = folder / "packages/cells/morel_0.cel"
     cell.write_text(cell.read_text().replace("IDLE PACKAGES=0", "IDLE PACKAGES=1")
-                    + "\n[IDLE 0]\nPACKAGE=packages/anims/sway.ani\n")
+                    + f"\n[IDLE 0]\nPACKAGE={path}\n")
 
 
 def start_past_dialog(test, workdir="game"):
@@ -40,6 +40,16 @@ class StartupTest(harness.TestCase):
         game.dismiss_box()
         game.key(play, "F12")
         self.assertEqual(game.wait_exit(), 0)
+
+    def test_a_box_wraps_a_long_path_to_fit_the_screen(self):
+        path = "packages/" + "x" * 991
+        game = start_past_dialog(self, lambda folder: declare_animation(folder, path))
+        box = game.wait_window(harness.BOX_TITLE, kind="dialog")
+        x, y, width, height = game.frame(box)
+        screen = harness.run("xdotool", "getdisplaygeometry").split()
+        self.assertTrue(x >= 0 and x + width <= int(screen[0]), box)
+        self.assertTrue(y >= 0 and y + height <= int(screen[1]), box)
+        self.assertEqual(game.messages(), [path])
 
     def test_no_content_at_all_ends_silently_with_a_hint_on_stderr(self):
         game = start_past_dialog(self, "empty")
