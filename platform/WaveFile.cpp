@@ -61,13 +61,21 @@ std::string WaveFile::Inspect() {
       // An upper bound for every encoding SDL decodes: ADPCM gives its 4 bits per sample.
       const uint64_t frames = uint64_t{size} * 8 / (uint64_t{bits} * channels);
       const uint64_t decoded = frames * kPlaybackRate / rate * kPlaybackFrameBytes;
-      if (decoded <= kMostDecodedBytes) return "";
-      return "it decodes to " + std::to_string(decoded) + " bytes of audio, more than the " +
-             std::to_string(kMostDecodedBytes) + " a warning sound may hold";
+      const std::string limit = std::to_string(kMostDecodedBytes) + " a warning sound may hold";
+      if (decoded > kMostDecodedBytes) {
+        return "it decodes to " + std::to_string(decoded) + " bytes of audio, more than the " +
+               limit;
+      }
+      // The data is read whole before it is decoded, so its own size is bounded as well.
+      if (size > kMostDecodedBytes) {
+        return "its sound data takes " + std::to_string(size) + " bytes, more than the " + limit;
+      }
+      return "";
     }
     if (std::memcmp(header, "fmt ", 4) == 0) {
       unsigned char format[16];
-      if (size < sizeof format || !ReadAll(file_, format, sizeof format)) break;
+      if (size < sizeof format) return "its 'fmt ' chunk is too short";
+      if (!ReadAll(file_, format, sizeof format)) break;
       channels = Little16(format + 2);
       rate = Little32(format + 4);
       bits = Little16(format + 14);

@@ -12,7 +12,7 @@
 class WaveFile {
  public:
   // Bytes of audio a warning sound may hold once decoded for playback as 16-bit stereo at
-  // 44.1 kHz: about 23 seconds, where a warning needs a fraction of one.
+  // 44.1 kHz (about 23 seconds, where a warning needs a fraction of one), and as stored.
   static constexpr uint64_t kMostDecodedBytes = 4 * 1024 * 1024;
 
   // Opens `path` as a content file and reads its header; the file is left at its start.
