@@ -74,9 +74,11 @@ void ShowNative(const std::string& text, const std::string& caption) {
   gtk_window_set_title(GTK_WINDOW(dialog.get()), caption.c_str());
   gtk_window_set_position(GTK_WINDOW(dialog.get()), GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(dialog.get()), TRUE);
-  const StopScope stop(
-      [&dialog] { gtk_dialog_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_DELETE_EVENT); });
-  gtk_dialog_run(GTK_DIALOG(dialog.get()));
+  {
+    const StopScope stop(
+        [&dialog] { gtk_dialog_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_DELETE_EVENT); });
+    gtk_dialog_run(GTK_DIALOG(dialog.get()));
+  }
   dialog.reset();
   GtkFlushEvents();
 }
