@@ -8,6 +8,7 @@
 #include "app/WinMain.h"
 #include "platform/Platform.h"
 #include "platform/Sound.h"
+#include "platform/StopSignals.h"
 
 int main(int argc, char** argv) {
   const CommandLine commandLine(argc, argv);
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (action == CommandLine::Check) return RunCheck(std::cout, std::cerr);
+  WatchStopSignals();
   const int32_t exitCode = WinMain();
   ShutdownSound();
   ShutdownPlatform();
