@@ -41,12 +41,12 @@ bool ReadCharacters(DefinitionFile& definition, int32_t count) {
 
 }  // namespace
 
-int32_t WinMain() {
+int32_t WinMain(const StartOptions& options) {
   // Starting the video system takes a good part of a second on some X servers. It is done
   // before the dialog shows, where it delays the dialog a little, so that the play window
   // follows Start at once; no window is made before Start.
   InitVideo();
-  if (ShowConfigDialog() == ConfigQuit) return 0;
+  if (!options.settingsGiven && ShowConfigDialog() == ConfigQuit) return 0;
   Display = std::make_unique<DisplayDevice>();
   // The engine comes before the definition: constructing it clears the background.
   Engine = std::make_unique<GameEngine>();

@@ -4,7 +4,14 @@
 
 #include <cstdint>
 
-int32_t WinMain();
+// How a start differs from the plain one: the command line has answered the configuration
+// dialog, which is then not shown; the content is watched and reloaded when it is saved.
+struct StartOptions {
+  bool settingsGiven = false;
+  bool watch = false;
+};
+
+int32_t WinMain(const StartOptions& options = {});
 
 // Where the game's content starts, relative to the working directory.
 constexpr const char* kDefinitionPath = "packages/morrels.pkg";

@@ -25,7 +25,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (action == CommandLine::Check) return RunCheck(std::cout, std::cerr);
-  const int32_t exitCode = WinMain();
+  StartOptions options;
+  options.settingsGiven = commandLine.ApplySettings();
+  options.watch = commandLine.watch();
+  const int32_t exitCode = WinMain(options);
   ShutdownSound();
   ShutdownPlatform();
   return exitCode;

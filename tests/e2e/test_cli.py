@@ -36,6 +36,8 @@ class CommandLineTest(harness.TestCase):
         definition = harness.GAME_DIR / "packages" / "morrels.pkg"
         for args, lines in (
                 (["--bogus"], ["tarnwick: unrecognized option '--bogus'", TRY_HELP]),
+                (["--fps", "0"], ["tarnwick: frame rate '0' for --fps: give a number between 1 "
+                                   "and 60"]),
                 (["a", "b"], ["tarnwick: extra operand 'b': give one GAME_FOLDER at most",
                               TRY_HELP]),
                 ([missing], [f"tarnwick: cannot play in game folder '{missing}': "
