@@ -89,7 +89,16 @@ void SdlMessageSource::PlaceInWindow(SDL_Event& release, uint32_t windowId) {
 
 void SdlMessageSource::Wait() {
   mayHaveInput_ = true;
-  SDL_WaitEvent(nullptr);
+  const int connection = InputConnection();
+  const int wake = WakeDescriptor();
+  if (wake < 0 || connection < 0) {
+    SDL_WaitEvent(nullptr);
+    return;
+  }
+  // SDL's own wait cannot hear a second descriptor: both are slept on here instead.
+  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || InputQueued()) return;
+  pollfd waits[] = {{connection, POLLIN, 0}, {wake, POLLIN, 0}};
+  ppoll(waits, 2, nullptr, nullptr);
 }
 
 void SdlMessageSource::WaitUntil(int64_t deadline) {
@@ -104,9 +113,9 @@ void SdlMessageSource::WaitUntil(int64_t deadline) {
     }
     const int64_t remaining = deadline - clock_.Now();
     if (remaining < 0) return;
-    pollfd input{connection, POLLIN, 0};
+    pollfd waits[] = {{connection, POLLIN, 0}, {WakeDescriptor(), POLLIN, 0}};
     const timespec timeout = ToTimespec(remaining + 1);
-    if (ppoll(&input, 1, &timeout, nullptr) != 0) mayHaveInput_ = true;
+    if (ppoll(waits, waits[1].fd >= 0 ? 2 : 1, &timeout, nullptr) != 0) mayHaveInput_ = true;
     return;
   }
   mayHaveInput_ = true;
