@@ -154,6 +154,12 @@ void PlaySoundFile(const char* path) {
   if (Mix_Chunk* chunk = Chunk(audio, path)) Mix_PlayChannel(-1, chunk, 0);
 }
 
+void ForgetSounds() {
+  Audio& audio = ReadyAudio();
+  if (audio.open) Mix_HaltChannel(-1);
+  audio.chunks.clear();
+}
+
 void SetSoundHandler(SoundHandler handler) { Handler() = std::move(handler); }
 
 void ShutdownSound() {
