@@ -5,8 +5,3 @@
 #include <cstdint>
 
 int32_t WinMain();
-
-// Where the game's content starts, relative to the working directory.
-constexpr const char* kDefinitionPath = "packages/morrels.pkg";
-// More characters than the panel has room for end the program.
-constexpr int32_t kMostCharacters = 5;
