@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "app/BuildInfo.h"
-#include "app/WinMain.h"
+#include "content/GameFiles.h"
 
 namespace {
 

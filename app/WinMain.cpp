@@ -3,43 +3,22 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 #include "app/ConfigWindow.h"
+#include "app/ContentSteps.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"
-#include "content/Character.h"
-#include "content/DefinitionFile.h"
+#include "content/ContentFindings.h"
+#include "content/GameFiles.h"
 #include "display/DisplayDevice.h"
+#include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
 #include "platform/Errors.h"
-#include "platform/MessageBox.h"
 #include "platform/Platform.h"
-#include "platform/Sound.h"
-
-namespace {
-
-constexpr uint32_t kScreenWidth = 640;
-constexpr uint32_t kScreenHeight = 480;
-
-// Reads every character of the definition into Characters; false when one cannot be made,
-// after the ones made before it have been counted for Shutdown to release.
-bool ReadCharacters(DefinitionFile& definition, int32_t count) {
-  if (count <= 0) return true;
-  Characters = std::make_unique<std::unique_ptr<Character>[]>(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) {
-    Characters[i] = definition.ReadCharacter(i);
-    if (!Characters[i]) {
-      CharacterCount = i;
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
 
 int32_t WinMain(const StartOptions& options) {
   // Starting the video system takes a good part of a second on some X servers. It is done
@@ -54,43 +33,25 @@ int32_t WinMain(const StartOptions& options) {
     Shutdown();
     return 0;
   }
-  if (!Display->Init(static_cast<uint32_t>(DisplayMode), MainWindow, kScreenWidth, kScreenHeight,
-                     static_cast<uint32_t>(ColorDepth), 0)) {
+  if (!Display->Init(static_cast<uint32_t>(DisplayMode), MainWindow, PlayScreen::kWidth,
+                     PlayScreen::kHeight, static_cast<uint32_t>(ColorDepth), 0)) {
     Shutdown();
     return 0;
   }
-  // The audio device opens while the content loads, so that the first warning plays at once.
-  OpenSound(kWarningSound);
-
-  DefinitionFile definition;
-  DefinitionHeader header;
-  definition.ReadHeader(kDefinitionPath, &header);
-  if (!header.complete) {
+  std::ostringstream unused;
+  ContentFindings findings(unused);
+  // Holds the game definition open until start-up returns.
+  ContentSteps steps(ContentSteps::Mode::Start, findings);
+  const ContentOutcome outcome = steps.Run();
+  if (outcome.end != ContentOutcome::End::Starts) {
     // Started from the wrong folder, the game ends without a word on screen: say why here.
-    if (!definition.isOpen) {
+    if (outcome.end == ContentOutcome::End::Silent && !ContentFile(kDefinitionPath).IsOpen()) {
       std::error_code ignored;
       const bool missing = ResolveContentPath(kDefinitionPath).match == PathMatch::Missing;
       std::fprintf(stderr, "Tarnwick: no game found: %s %s in %s\n", kDefinitionPath,
                    missing ? "is missing" : "is not a readable file",
                    std::filesystem::current_path(ignored).c_str());
     }
-    Shutdown();
-    return 0;
-  }
-  if (header.characterCount > kMostCharacters) {
-    ShowMessageBox("Too many characters in definition file. Terminating");
-    Shutdown();
-    return 0;
-  }
-  if (!ReadCharacters(definition, header.characterCount)) {
-    Shutdown();
-    return 0;
-  }
-  definition.Close();
-  CharacterCount = header.characterCount;
-
-  if (!Engine->Init()) {
-    ShowMessageBox("Failed to initialize game engine.");
     Shutdown();
     return 0;
   }

@@ -12,8 +12,3 @@ struct StartOptions {
 };
 
 int32_t WinMain(const StartOptions& options = {});
-
-// Where the game's content starts, relative to the working directory.
-constexpr const char* kDefinitionPath = "packages/morrels.pkg";
-// More characters than the panel has room for end the program.
-constexpr int32_t kMostCharacters = 5;

@@ -10,8 +10,10 @@
 #include <utility>
 
 #include "content/DefinitionFile.h"
+#include "content/GameFiles.h"
 #include "content/SectionScanner.h"
 #include "display/DisplayDevice.h"
+#include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
 
 namespace {
@@ -21,10 +23,14 @@ constexpr const char* kSeverityNames[] = {"error", "warning", "note"};
 constexpr size_t kQuoteLength = 60;
 
 // The sizes the play screen draws pictures at; a still picture's height is free.
-constexpr int32_t kBackgroundSide = 432;
-constexpr int32_t kButtonWidth = 150;
-constexpr int32_t kButtonHeight = 40;
-constexpr int32_t kStillWidth = 41;
+using PlayScreen::kBoardSide;
+using PlayScreen::kButtonHeight;
+using PlayScreen::kButtonWidth;
+constexpr int32_t kStillWidth = PlayScreen::kSquareSide;
+
+std::string Size(int32_t width, int32_t height) {
+  return std::to_string(width) + " x " + std::to_string(height);
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -274,12 +280,12 @@ void ContentFindings::Repeated(const char* key) {
 void ContentFindings::PictureLoaded(Picture which, const char* path, const Surface* surface) {
   if (surface && !open_.empty()) CheckPath(path, open_.back().path, open_.back().line);
   const SurfaceRect size = DisplayDevice::GetSurfaceSize(surface);
-  const std::string shown =
-      size.right > 0 ? std::to_string(size.right) + " x " + std::to_string(size.bottom) : "";
+  const std::string shown = size.right > 0 ? Size(size.right, size.bottom) : "";
   switch (which) {
     case Picture::Background:
-      if (size.right != kBackgroundSide || size.bottom != kBackgroundSide) {
-        Warn("background picture " + Quote(path) + " is " + shown + ", not 432 x 432");
+      if (size.right != kBoardSide || size.bottom != kBoardSide) {
+        Warn("background picture " + Quote(path) + " is " + shown + ", not " +
+             Size(kBoardSide, kBoardSide));
       }
       break;
     case Picture::ButtonUp:
@@ -287,13 +293,26 @@ void ContentFindings::PictureLoaded(Picture which, const char* path, const Surfa
       if (!surface) {
         Warn("button picture " + Quote(path) + " cannot be loaded: the button stays empty");
       } else if (size.right != kButtonWidth || size.bottom != kButtonHeight) {
-        Warn("button picture " + Quote(path) + " is " + shown + ", not 150 x 40");
+        Warn("button picture " + Quote(path) + " is " + shown + ", not " +
+             Size(kButtonWidth, kButtonHeight));
       }
       break;
     case Picture::Still:
       if (size.right != kStillWidth) {
         Warn("still picture " + Quote(path) + " is " + std::to_string(size.right) +
-             " pixels wide, not 41");
+             " pixels wide, not " + std::to_string(kStillWidth));
+      }
+      break;
+    case Picture::Overlay:
+      // The overlays are named by no file: findings about them name the picture itself.
+      CheckPath(path, path, 0);
+      if (!surface) {
+        Add(Severity::Error, path, 0,
+            std::string("board overlay cannot be loaded (the game stops with \"") +
+                kEngineFailureMessage + "\")");
+      } else if (size.right != kBoardSide || size.bottom != kBoardSide) {
+        Add(Severity::Warning, path, 0,
+            "board overlay is " + shown + ", not " + Size(kBoardSide, kBoardSide));
       }
       break;
   }

@@ -13,7 +13,7 @@ class Surface;
 class ContentReport {
  public:
   enum class Kind { Definition, CharacterPackage, CellPackage };
-  enum class Picture { Background, ButtonUp, ButtonDown, Still };
+  enum class Picture { Background, ButtonUp, ButtonDown, Still, Overlay };
   // Section literals or keys in the order a reader tests them.
   using Names = std::span<const char* const>;
   // The index of a header or line that matches none of the names.

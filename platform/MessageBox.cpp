@@ -13,6 +13,16 @@ MessageBoxHandler& Handler() {
   return handler;
 }
 
+struct Shown {
+  uint64_t count = 0;
+  std::string last;
+};
+
+Shown& TheShown() {
+  static Shown shown;
+  return shown;
+}
+
 bool& Echo() {
   static bool echo = true;
   return echo;
@@ -33,6 +43,8 @@ void ShowNative(const std::string& text, const std::string& caption) {
 }  // namespace
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
+  ++TheShown().count;
+  TheShown().last = text;
   if (Echo()) {
     std::string line = text;
     std::replace(line.begin(), line.end(), '\n', ' ');
@@ -45,6 +57,10 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
     ShowNative(text, caption);
   }
 }
+
+uint64_t MessageBoxesShown() { return TheShown().count; }
+
+std::string LastMessageBoxText() { return TheShown().last; }
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
 
