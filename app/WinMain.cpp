@@ -7,6 +7,7 @@
 
 #include "app/ConfigWindow.h"
 #include "app/ContentSteps.h"
+#include "app/ContentWatch.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
@@ -61,9 +62,14 @@ int32_t WinMain(const StartOptions& options) {
     Shutdown();
     return 0;
   }
-  const int32_t exitCode = RunFrameLoop(frequency, [] {
+  const auto render = [] {
     if (Engine && Display) Engine->RenderFrame(MainWindow, 0);
-  });
+  };
+  std::unique_ptr<ContentWatch> watch;
+  if (options.watch) watch = std::make_unique<ContentWatch>();
+  const int32_t exitCode =
+      watch ? RunFrameLoop(frequency, render, [&watch] { return watch->Changed(); })
+            : RunFrameLoop(frequency, render);
   Shutdown();
   return exitCode;
 }
