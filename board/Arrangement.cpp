@@ -17,8 +17,8 @@ Arrangement Arrangement::Take(const GameEngine& engine) {
       const CharacterCell* cell = character->cells[j].get();
       if (!cell) continue;
       const bool horizontal = character->orientation == Horizontal;
-      placement.start = BoardPosition{cell->column - (horizontal ? j : 0),
-                                      cell->row - (horizontal ? 0 : j)};
+      placement.start =
+          BoardPosition{cell->column - (horizontal ? j : 0), cell->row - (horizontal ? 0 : j)};
       break;
     }
     arrangement.placed.push_back(placement);

@@ -90,7 +90,6 @@ TEST(CommandLineTest, AnswersTheDialogAsTheDialogWould) {
       {{"--fullscreen", "--depth", "24", "--fps=30"}, F, 24, 30, ""},
       {{"--windowed", "--windowed"}, W, none, none, ""},
       {{"--depth=32", "--fps", "1"}, none, 32, 1, ""},
-      {{"--fps", "060"}, none, none, 60, ""},
       {{"--fps", "61"}, none, none, none, Rate("frame rate '61'")},
       {{"--fps=0"}, none, none, none, Rate("frame rate '0'")},
       {{"--fps="}, none, none, none, Rate("no frame rate")},

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "ShellFixture.h"
 #include "app/ContentWatch.h"
@@ -16,49 +15,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ContentWatchTest : public ShellFixture {
- protected:
-  void SetUp() override {
-    ShellFixture::SetUp();
-    const char* root = std::getenv("TARNWICK_SOURCE_DIR");
-    sample = fs::absolute(fs::path(root ? root : ".") / "game");
-    fs::copy(sample, game.path(), fs::copy_options::recursive);
-    ASSERT_TRUE(getcwd(home, sizeof home));
-    ASSERT_EQ(::chdir(game.path().c_str()), 0);
-    ASSERT_EQ(CreateMainWindow(), 1);
-    Display = std::make_unique<DisplayDevice>();
-    ASSERT_EQ(Display->Init(DisplayWindowed, MainWindow, 640, 480, 32, 0), 1);
-    Engine = std::make_unique<GameEngine>();
-  }
-
-  void TearDown() override {
-    for (GridSquare& square : Grid) square = GridSquare();
-    ShellFixture::TearDown();
-    ASSERT_EQ(::chdir(home), 0);
-  }
-
+TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
+  const char* root = std::getenv("TARNWICK_SOURCE_DIR");
   TempDir game;
-  fs::path sample;
-  char home[4096] = {};
-};
-
-TEST_F(ContentWatchTest, ABrokenSaveKeepsTheRunningGame) {
+  fs::copy(fs::path(root ? root : ".") / "game", game.path(), fs::copy_options::recursive);
+  const fs::path home = fs::current_path();
+  fs::current_path(game.path());
+  ASSERT_EQ(CreateMainWindow(), 1);
+  Display = std::make_unique<DisplayDevice>();
+  ASSERT_EQ(Display->Init(DisplayWindowed, MainWindow, 640, 480, 32, 0), 1);
+  Engine = std::make_unique<GameEngine>();
   ContentWatch watch;
   ASSERT_TRUE(watch.Reload());
-  ASSERT_EQ(CharacterCount, 5);
-  // The Puffballs (two cells) stand on column 4, rows 8 and 9.
+  // The Puffballs (two cells) stand on column 4, rows 8 and 9; the Toadstools are selected.
   Engine->Select(4);
   Engine->Preview({4, 8});
   ASSERT_TRUE(Engine->TryPlace({4, 8}));
   Engine->Select(1);
   Character* const running = Characters[4].get();
 
-  fs::remove("packages/cells/puffball_1.cel");
+  fs::rename("packages/cells/puffball_1.cel", "puffball_1.cel");
   EXPECT_FALSE(watch.Reload());
   EXPECT_EQ(Characters[4].get(), running);
   EXPECT_EQ(Square(4, 9).occupant, running);
   EXPECT_EQ(Engine->selectedCharacter, 1);
-  ASSERT_FALSE(watch.Findings().empty());
+  ASSERT_EQ(watch.Findings().size(), 2u);
   EXPECT_EQ(watch.Findings()[0],
             "packages/characters/puffballs.chr:15: error: cell package "
             "'packages/cells/puffball_1.cel' cannot be opened (the game stops with \"Failed to "
@@ -69,14 +50,15 @@ TEST_F(ContentWatchTest, ABrokenSaveKeepsTheRunningGame) {
     EXPECT_LE(line.size(), ContentWatch::kLineWidth) << line;
   }
 
-  fs::copy(sample / "packages/cells/puffball_1.cel", "packages/cells/puffball_1.cel");
+  fs::rename("puffball_1.cel", "packages/cells/puffball_1.cel");
   EXPECT_TRUE(watch.Reload());
-  EXPECT_TRUE(watch.Findings().empty());
   EXPECT_TRUE(FrameComposition::OverlayLines().empty());
   EXPECT_NE(Characters[4].get(), running);
   EXPECT_EQ(Square(4, 8).occupant, Characters[4].get());
   EXPECT_EQ(Square(4, 9).occupant, Characters[4].get());
   EXPECT_EQ(Engine->selectedCharacter, 1);
+  for (GridSquare& square : Grid) square = GridSquare();
+  fs::current_path(home);
 }
 
 }  // namespace

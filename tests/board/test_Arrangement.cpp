@@ -23,7 +23,6 @@ TEST(ArrangementTest, KeepsWhatTheNewContentStillAllows) {
   const Case cases[] = {
       {"the same content", two, {3, 4}, {0, 1}},
       {"a character made too long for its square", two, {8, 4}, {1}},
-      {"a character made longer, still fitting", two, {3, 5}, {0, 1}},
       {"the last character removed", two, {3}, {0}},
       {"a character now without its package", two, {-1, 4}, {1}},
       {"no characters at all", two, {}, {}},
