@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 
 #include "app/BuildInfo.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
 
@@ -88,8 +89,7 @@ int CommandLine::Respond(std::FILE* out, std::FILE* err) const {
       std::fprintf(out, "Tarnwick %s\n", kTarnwickVersion);
       return 0;
     default:
-      std::fprintf(err, "tarnwick: %s\nTry 'tarnwick --help' for more information.\n",
-                   error_.c_str());
+      std::fputs(ErrorLine(error_ + "\nTry 'tarnwick --help' for more information.").c_str(), err);
       return 2;
   }
 }
