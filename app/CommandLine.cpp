@@ -4,6 +4,7 @@
 #include "app/BuildInfo.h"
 #include "app/ConfigDialog.h"
 #include "app/Settings.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
 
@@ -173,8 +174,10 @@ int CommandLine::Respond(std::FILE* out, std::FILE* err) const {
       std::fprintf(out, "Tarnwick %s\n", kTarnwickVersion);
       return 0;
     default:
-      std::fprintf(err, "tarnwick: %s\n", error_.c_str());
-      if (pointToHelp_) std::fputs("Try 'tarnwick --help' for more information.\n", err);
+      std::fputs(ErrorLine(pointToHelp_ ? error_ + "\nTry 'tarnwick --help' for more information."
+                                        : error_)
+                     .c_str(),
+                 err);
       return 2;
   }
 }

@@ -77,17 +77,17 @@ bool ContentSteps::ReadHeader(DefinitionHeader& header) {
         break;
       }
     }
-    findings_.Add(Severity::Error, file, line,
-                  (line ? "the header lacks " + Listed(missing)
-                        : std::string("there is no HEADER section")) +
-                      (result == -2 ? ", as far as it is read" : "") + " (" + kEndsSilently + ")");
+    findings_.Add(
+        Severity::Error, file, line,
+        (line ? "the header lacks " + Listed(missing) : std::string("there is no HEADER section")) +
+            (result == -2 ? ", as far as it is read" : "") + " (" + kEndsSilently + ")");
     Ends(ContentOutcome::End::Silent);
   }
   if (header.characterCount > kMostCharacters) {
     findings_.Add(Severity::Error, file, findings_.KeyLine(file, "CHARACTERS="),
                   "CHARACTERS=" + std::to_string(header.characterCount) + " is more than " +
-                      std::to_string(kMostCharacters) + " (" +
-                      Stops(kTooManyCharactersMessage) + ")");
+                      std::to_string(kMostCharacters) + " (" + Stops(kTooManyCharactersMessage) +
+                      ")");
     if (!ended_) ShowMessageBox(kTooManyCharactersMessage);
     Ends(ContentOutcome::End::Stops, kTooManyCharactersMessage);
   }

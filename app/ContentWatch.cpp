@@ -1,7 +1,6 @@
 // ContentWatch: reloading on a save, and the findings of a save that would not start.
 #include "app/ContentWatch.h"
 
-#include <cstdio>
 #include <sstream>
 
 #include "app/ContentSteps.h"
@@ -13,6 +12,7 @@
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/ProgramOutput.h"
 #include "platform/Sound.h"
 
 namespace {
@@ -90,14 +90,15 @@ bool ContentWatch::Reload() {
 
 void ContentWatch::Show(std::vector<std::string> findings) {
   if (findings == findings_) return;
-  for (const std::string& line : findings) std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
-  if (findings.empty()) std::fprintf(stderr, "Tarnwick: reloaded: the problems are mended\n");
-  std::fflush(stderr);
+  for (const std::string& line : findings) WriteErrorLine(line);
+  if (findings.empty()) WriteErrorLine("reloaded: the problems are mended");
   findings_ = std::move(findings);
 
   std::vector<std::string> shown;
   for (const std::string& finding : findings_) {
-    for (std::string& piece : Wrapped(finding, kLineWidth)) shown.push_back(std::move(piece));
+    for (std::string& piece : Wrapped(Printable(finding), kLineWidth)) {
+      shown.push_back(std::move(piece));
+    }
   }
   if (shown.size() > kMostLines) {
     const size_t more = shown.size() - (kMostLines - 1);

@@ -14,6 +14,7 @@
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
 
@@ -57,8 +58,8 @@ std::string Verdict(const ContentOutcome& outcome) {
 
 int Check(std::ostream& out, std::ostream& err) {
   if (!OpenDisplay()) {
-    err << "tarnwick: cannot check: no display device"
-        << (LastError > 0 ? std::string(" (") + ErrorMessages[LastError] + ")" : "") << '\n';
+    err << ErrorLine(std::string("cannot check: no display device") +
+                     (LastError > 0 ? std::string(" (") + ErrorMessages[LastError] + ")" : ""));
     return kCheckCannotRun;
   }
   // The boxes start-up would show are part of the findings; none is shown.
@@ -68,8 +69,8 @@ int Check(std::ostream& out, std::ostream& err) {
   const ContentOutcome outcome = ContentSteps(ContentSteps::Mode::Check, findings).Run();
   const int32_t errors = findings.Count(Severity::Error);
   out << Counted(errors, "error") << ", " << Counted(findings.Count(Severity::Warning), "warning")
-      << ", " << Counted(findings.Count(Severity::Note), "note") << ": " << Verdict(outcome)
-      << std::endl;
+      << ", " << Counted(findings.Count(Severity::Note), "note") << ": "
+      << Printable(Verdict(outcome)) << std::endl;
   return errors > 0 ? kCheckErrors : kCheckClean;
 }
 

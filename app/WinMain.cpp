@@ -1,7 +1,6 @@
 // WinMain: start-up in its fixed order, then the frame loop, then shutdown.
 #include "app/WinMain.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
@@ -20,6 +19,7 @@
 #include "platform/ContentFile.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
+#include "platform/ProgramOutput.h"
 
 int32_t WinMain(const StartOptions& options) {
   // Starting the video system takes a good part of a second on some X servers. It is done
@@ -49,9 +49,9 @@ int32_t WinMain(const StartOptions& options) {
     if (outcome.end == ContentOutcome::End::Silent && !ContentFile(kDefinitionPath).IsOpen()) {
       std::error_code ignored;
       const bool missing = ResolveContentPath(kDefinitionPath).match == PathMatch::Missing;
-      std::fprintf(stderr, "Tarnwick: no game found: %s %s in %s\n", kDefinitionPath,
-                   missing ? "is missing" : "is not a readable file",
-                   std::filesystem::current_path(ignored).c_str());
+      WriteErrorLine(std::string("no game found: ") + kDefinitionPath +
+                     (missing ? " is missing" : " is not a readable file") + " in " +
+                     std::filesystem::current_path(ignored).string());
     }
     Shutdown();
     return 0;

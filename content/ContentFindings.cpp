@@ -15,6 +15,7 @@
 #include "display/DisplayDevice.h"
 #include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ void ContentFindings::Add(Severity severity, const std::string& file, int32_t li
     }
   }
   written_.insert(finding);
-  out_ << finding << '\n';
+  out_ << Printable(finding) << '\n';
   ++counts_[static_cast<int>(severity)];
 }
 

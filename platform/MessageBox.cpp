@@ -2,9 +2,9 @@
 #include "platform/MessageBox.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/Gtk.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
 
@@ -48,8 +48,7 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   if (Echo()) {
     std::string line = text;
     std::replace(line.begin(), line.end(), '\n', ' ');
-    std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
-    std::fflush(stderr);
+    WriteErrorLine(line);
   }
   if (Handler()) {
     Handler()(text, caption);

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/ContentFile.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
 
@@ -97,11 +98,11 @@ void OpenDevice(Audio& audio) {
   if (audio.tried) return;
   audio.tried = true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "Tarnwick: no sound: %s\n", SDL_GetError());
+    WriteErrorLine(std::string("no sound: ") + SDL_GetError());
     return;
   }
   if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, kBufferSamples) != 0) {
-    std::fprintf(stderr, "Tarnwick: no sound: %s\n", Mix_GetError());
+    WriteErrorLine(std::string("no sound: ") + Mix_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return;
   }

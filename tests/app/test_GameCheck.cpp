@@ -149,6 +149,9 @@ const FindingCase kFindingCases[] = {
     {"CrLfLineEnds", "packages/one.chr", "[HEADER]\nCELLS=1\n",
      "[HEADER]\r\n\r\nCELLS=1\r\nBOGUS=1\r\n",
      "packages/one.chr:4: warning: unknown key 'BOGUS=' is ignored (keys here: CELLS=)"},
+    {"ControlBytes", "packages/one.chr", "", "\x1b]0;owned\x07=1\n",
+     "packages/one.chr:5: warning: unknown key '\\x1b]0;owned\\x07=' is ignored (keys here: "
+     "PACKAGE=)"},
     {"IndentedKey", "packages/one.chr", "CELLS=1", " CELLS=1",
      "packages/one.chr:2: warning: indented key 'CELLS=' is ignored: keys begin in the first "
      "column",
