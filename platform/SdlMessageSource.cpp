@@ -15,6 +15,8 @@ constexpr int64_t kMillisecond = MonotonicCounter::kTicksPerSecond / 1000;
 constexpr int64_t kPreciseStretch = 2 * kMillisecond;
 // The last part of the wait is spun, so that a late wake-up of the sleep does not count.
 constexpr int64_t kSpinStretch = 50000;
+// Without an X connection, how often a wait for input also looks at the wake descriptor.
+constexpr int kWakeLookMs = 100;
 
 timespec ToTimespec(int64_t ticks) {
   timespec ts{};
@@ -91,11 +93,18 @@ void SdlMessageSource::Wait() {
   mayHaveInput_ = true;
   const int connection = InputConnection();
   const int wake = WakeDescriptor();
-  if (wake < 0 || connection < 0) {
+  if (wake < 0) {
     SDL_WaitEvent(nullptr);
     return;
   }
-  // SDL's own wait cannot hear a second descriptor: both are slept on here instead.
+  // SDL's own wait cannot hear a second descriptor: both are slept on here instead, or, with
+  // no X connection to sleep on, SDL's queue is waited on in turns with a look at the other.
+  if (connection < 0) {
+    pollfd woken{wake, POLLIN, 0};
+    while (!SDL_WaitEventTimeout(nullptr, kWakeLookMs) && poll(&woken, 1, 0) == 0) {
+    }
+    return;
+  }
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || InputQueued()) return;
   pollfd waits[] = {{connection, POLLIN, 0}, {wake, POLLIN, 0}};
   ppoll(waits, 2, nullptr, nullptr);
