@@ -60,8 +60,9 @@ bool ContentWatch::Reload() {
   // made while reading is not missed.
   folders_.Rewatch();
   const Arrangement arrangement = Arrangement::Take(*Engine);
-  std::ostringstream written;
-  ContentFindings findings(written);
+  // The check's kind of findings, kept instead of written as they are found.
+  std::ostringstream unwritten;
+  ContentFindings findings(unwritten);
   const int32_t lastError = LastError;
   SetMessageBoxHandler([](const std::string&, const std::string&) {});
   SetMessageBoxEcho(false);
@@ -79,9 +80,8 @@ bool ContentWatch::Reload() {
   }
   // `objects` now holds the game that is not kept, and releases it.
   std::vector<std::string> lines;
-  std::istringstream text(written.str());
-  for (std::string line; std::getline(text, line);) {
-    if (!line.empty()) lines.push_back(line);
+  for (const ContentFindings::Finding& finding : findings.Findings()) {
+    lines.push_back(finding.text);
   }
   if (!starts) lines.push_back(Outcome(outcome));
   Show(std::move(lines));

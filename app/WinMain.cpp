@@ -2,7 +2,7 @@
 #include "app/WinMain.h"
 
 #include <filesystem>
-#include <sstream>
+#include <string>
 
 #include "app/ConfigWindow.h"
 #include "app/ContentSteps.h"
@@ -20,6 +20,39 @@
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "platform/ProgramOutput.h"
+
+namespace {
+
+// `text` as one word of a POSIX shell command.
+std::string ShellWord(const std::string& text) {
+  constexpr const char* kPlain =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_@%+=:,./-";
+  if (!text.empty() && text.find_first_not_of(kPlain) == std::string::npos) return text;
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// A start that ends on the content says on standard error what the check would say of it (the
+// errors have been said as they were found), then how to see it all at once.
+void SayWhyNotStarted(const ContentFindings& findings, const ContentOutcome& outcome) {
+  std::error_code ignored;
+  const std::string folder = std::filesystem::current_path(ignored).string();
+  // Started from the wrong folder, the game ends without a word on screen.
+  if (outcome.end == ContentOutcome::End::Silent && !ContentFile(kDefinitionPath).IsOpen()) {
+    const bool missing = ResolveContentPath(kDefinitionPath).match == PathMatch::Missing;
+    WriteErrorLine(std::string("no game found: ") + kDefinitionPath +
+                   (missing ? " is missing" : " is not a readable file") + " in " + folder);
+  }
+  for (const ContentFindings::Finding& finding : findings.Findings()) {
+    if (finding.severity == ContentFindings::Severity::Warning && !finding.saidAtStart) {
+      WriteErrorLine(finding.text);
+    }
+  }
+  WriteErrorLine("run 'tarnwick --check " + ShellWord(folder) + "' to see every problem at once");
+}
+
+}  // namespace
 
 int32_t WinMain(const StartOptions& options) {
   // Starting the video system takes a good part of a second on some X servers. It is done
@@ -39,20 +72,13 @@ int32_t WinMain(const StartOptions& options) {
     Shutdown();
     return 0;
   }
-  std::ostringstream unused;
-  ContentFindings findings(unused);
+  // Errors go to standard error as they are found, beside the box they end in.
+  ContentFindings findings;
   // Holds the game definition open until start-up returns.
   ContentSteps steps(ContentSteps::Mode::Start, findings);
   const ContentOutcome outcome = steps.Run();
   if (outcome.end != ContentOutcome::End::Starts) {
-    // Started from the wrong folder, the game ends without a word on screen: say why here.
-    if (outcome.end == ContentOutcome::End::Silent && !ContentFile(kDefinitionPath).IsOpen()) {
-      std::error_code ignored;
-      const bool missing = ResolveContentPath(kDefinitionPath).match == PathMatch::Missing;
-      WriteErrorLine(std::string("no game found: ") + kDefinitionPath +
-                     (missing ? " is missing" : " is not a readable file") + " in " +
-                     std::filesystem::current_path(ignored).string());
-    }
+    SayWhyNotStarted(findings, outcome);
     Shutdown();
     return 0;
   }

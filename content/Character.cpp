@@ -51,8 +51,8 @@ int32_t Character::LoadPackage(const char* path) {
   if (stream_.IsOpen()) stream_.Close();
   stream_.Open(path);
   if (!stream_.IsOpen()) {
-    ContentReport::ReportFailure(kNoFile,
-                                 "character package '" + std::string(path) + "' cannot be opened");
+    ContentReport::ReportFailure(kNoFile, "character package '" + std::string(path) + "' " +
+                                              ContentReport::OpenTrouble(path));
     return kNoFile;
   }
   const ContentReport::Scope reported(ContentReport::Kind::CharacterPackage, path);

@@ -48,8 +48,8 @@ int32_t LoadStill(CharacterCell& cell, const char* path) {
   } else {
     cell.stillSurface = Display ? Display->LoadBitmap(0, path) : nullptr;
     if (!cell.stillSurface) {
-      ContentReport::ReportFailure(kNoStill,
-                                   "still picture '" + std::string(path) + "' cannot be loaded");
+      ContentReport::ReportFailure(kNoStill, "still picture '" + std::string(path) + "' " +
+                                                 ContentReport::PictureTrouble(path));
       return kNoStill;
     }
     ContentReport::ReportPicture(ContentReport::Picture::Still, path, cell.stillSurface);
@@ -75,8 +75,8 @@ int32_t CharacterCell::Load(const char* path) {
   if (stream_.IsOpen()) stream_.Close();
   stream_.Open(path);
   if (!stream_.IsOpen()) {
-    ContentReport::ReportFailure(kNoFile,
-                                 "cell package '" + std::string(path) + "' cannot be opened");
+    ContentReport::ReportFailure(
+        kNoFile, "cell package '" + std::string(path) + "' " + ContentReport::OpenTrouble(path));
     return kNoFile;
   }
   const ContentReport::Scope reported(ContentReport::Kind::CellPackage, path);

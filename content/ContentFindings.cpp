@@ -90,6 +90,12 @@ bool IsKey(std::string_view text, ContentReport::Names keys) {
   });
 }
 
+// Bytes of a file looked at for how it was saved, and for NUL bytes in its lines.
+constexpr size_t kBytesLookedAt = 1024 * 1024;
+// Bytes whose NUL bytes tell UTF-16 and UTF-32 apart from text.
+constexpr size_t kBytesWeighed = 4096;
+constexpr const char* kSaveAsUtf8 = "save it as UTF-8 (or ASCII) without a byte-order mark";
+
 const char* KindName(ContentReport::Kind kind) {
   switch (kind) {
     case ContentReport::Kind::Definition:
@@ -104,10 +110,17 @@ const char* KindName(ContentReport::Kind kind) {
 
 }  // namespace
 
-ContentFindings::ContentFindings(std::ostream& out) : out_(out) {}
+ContentFindings::ContentFindings(std::ostream& out) : out_(&out) {}
+
+ContentFindings::ContentFindings() = default;
 
 void ContentFindings::Add(Severity severity, const std::string& file, int32_t line,
                           const std::string& text) {
+  Write(severity, file, line, text, false);
+}
+
+void ContentFindings::Write(Severity severity, const std::string& file, int32_t line,
+                            const std::string& text, bool saidAtStart) {
   const auto real = realNames_.find(file);
   const std::string& name = real == realNames_.end() ? file : real->second;
   std::string finding = name;
@@ -123,7 +136,12 @@ void ContentFindings::Add(Severity severity, const std::string& file, int32_t li
     }
   }
   written_.insert(finding);
-  out_ << Printable(finding) << '\n';
+  if (out_) {
+    *out_ << Printable(finding) << '\n';
+  } else if (severity == Severity::Error || saidAtStart) {
+    WriteErrorLine(finding);
+  }
+  findings_.push_back(Finding{severity, finding, saidAtStart});
   ++counts_[static_cast<int>(severity)];
 }
 
@@ -167,6 +185,103 @@ void ContentFindings::Enter(Kind kind, const char* path) {
   file.path = path;
   file.record = &files_[file.path];
   open_.push_back(std::move(file));
+  if (!open_.back().record->bytesLookedAt) LookAtBytes(open_.back());
+}
+
+ContentFindings::Saved ContentFindings::HowSaved(std::string_view bytes) {
+  const auto starts = [bytes](std::string_view mark) { return bytes.starts_with(mark); };
+  const std::string unread = ": the game reads none of its lines as written; ";
+  if (starts(std::string_view("\xFF\xFE\0\0", 4)) || starts(std::string_view("\0\0\xFE\xFF", 4))) {
+    return {std::string("the file is saved as UTF-32 (it begins with a byte-order mark)") + unread +
+                kSaveAsUtf8,
+            true};
+  }
+  if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
+    return {std::string("the file is saved as UTF-16 (it begins with a byte-order mark)") + unread +
+                kSaveAsUtf8,
+            true};
+  }
+  if (starts("\xEF\xBB\xBF")) {
+    return {std::string("the file begins with a UTF-8 byte-order mark, which is read as part of "
+                        "its first line: that line is not read as written; ") +
+                kSaveAsUtf8,
+            false};
+  }
+  const std::string_view weighed = bytes.substr(0, kBytesWeighed);
+  // NUL bytes by their place in each group of four.
+  size_t nuls[4] = {};
+  size_t controls = 0;
+  for (size_t i = 0; i < weighed.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(weighed[i]);
+    if (byte == 0) ++nuls[i % 4];
+    if ((byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != 0x1A) ||
+        byte == 0x7F) {
+      ++controls;
+    }
+  }
+  const size_t quarter = weighed.size() / 4;
+  const auto mostly = [quarter](size_t count) { return quarter > 0 && count * 10 >= quarter * 9; };
+  const auto few = [quarter](size_t count) { return count * 10 <= quarter; };
+  if (mostly(nuls[1]) && mostly(nuls[2]) && mostly(nuls[3]) && few(nuls[0])) {
+    return {"the file is saved as UTF-32" + unread + kSaveAsUtf8, true};
+  }
+  if (mostly(nuls[0]) && mostly(nuls[1]) && mostly(nuls[2]) && few(nuls[3])) {
+    return {"the file is saved as UTF-32" + unread + kSaveAsUtf8, true};
+  }
+  if ((mostly(nuls[1]) && mostly(nuls[3]) && few(nuls[0]) && few(nuls[2])) ||
+      (mostly(nuls[0]) && mostly(nuls[2]) && few(nuls[1]) && few(nuls[3]))) {
+    return {"the file is saved as UTF-16" + unread + kSaveAsUtf8, true};
+  }
+  // Text holds a stray control byte at most; a picture or a program holds them everywhere.
+  if (controls * 20 > weighed.size()) {
+    return {
+        "the file is not text (it holds many control bytes, such as NUL): a content file is "
+        "a text file of sections and KEY=value lines",
+        true};
+  }
+  const size_t end = bytes.find('\x1A');
+  const std::string_view text = bytes.substr(0, end);
+  if (text.find('\r') != std::string_view::npos && text.find('\n') == std::string_view::npos) {
+    return {
+        "the lines end in CR alone (as saved on classic Mac OS): the game reads the whole "
+        "file as one line; save it with LF or CR LF line ends",
+        true};
+  }
+  return {};
+}
+
+void ContentFindings::LookAtBytes(const OpenFile& file) {
+  file.record->bytesLookedAt = true;
+  ContentFile content(file.path.c_str());
+  if (!content.IsOpen()) return;
+  std::string bytes(static_cast<size_t>(std::min<off_t>(content.Size(), kBytesLookedAt)), '\0');
+  size_t taken = 0;
+  while (taken < bytes.size()) {
+    const ssize_t got = content.Read(bytes.data() + taken, bytes.size() - taken);
+    if (got <= 0) break;
+    taken += static_cast<size_t>(got);
+  }
+  bytes.resize(taken);
+  const Saved saved = HowSaved(bytes);
+  if (!saved.finding.empty()) {
+    Add(Severity::Warning, file.path, 0, saved.finding);
+    // What follows from it, line by line, would only hide it.
+    if (saved.hidesLines) file.record->written = kMostPerFile + 1;
+    return;
+  }
+  const std::string_view text = std::string_view(bytes).substr(0, bytes.find('\x1A'));
+  int32_t line = 1;
+  for (size_t start = 0; start < text.size(); ++line) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    const std::string_view lineText = text.substr(start, end - start);
+    const size_t nul = lineText.find('\0');
+    if (nul != std::string_view::npos) {
+      Add(Severity::Warning, file.path, line,
+          "the line holds a NUL byte, and is read only up to it: as " +
+              Quote(lineText.substr(0, nul)));
+    }
+    start = end + 1;
+  }
 }
 
 void ContentFindings::Leave() {
@@ -291,8 +406,12 @@ void ContentFindings::PictureLoaded(Picture which, const char* path, const Surfa
       break;
     case Picture::ButtonUp:
     case Picture::ButtonDown:
-      if (!surface) {
-        Warn("button picture " + Quote(path) + " cannot be loaded: the button stays empty");
+      if (!surface && !open_.empty()) {
+        const OpenFile& file = open_.back();
+        Write(Severity::Warning, file.path, file.line,
+              "button picture " + Quote(path) + " " + PictureTrouble(path) +
+                  "; the button stays empty",
+              true);
       } else if (size.right != kButtonWidth || size.bottom != kButtonHeight) {
         Warn("button picture " + Quote(path) + " is " + shown + ", not " +
              Size(kButtonWidth, kButtonHeight));
@@ -309,7 +428,7 @@ void ContentFindings::PictureLoaded(Picture which, const char* path, const Surfa
       CheckPath(path, path, 0);
       if (!surface) {
         Add(Severity::Error, path, 0,
-            std::string("board overlay cannot be loaded (the game stops with \"") +
+            "board overlay " + PictureTrouble(path) + " (the game stops with \"" +
                 kEngineFailureMessage + "\")");
       } else if (size.right != kBoardSide || size.bottom != kBoardSide) {
         Add(Severity::Warning, path, 0,

@@ -32,12 +32,25 @@ class ContentFindings : public ContentReport {
   // Section headers remembered of one file at most.
   static constexpr size_t kMostSections = 10000;
 
+  // A finding as written, and whether the game says it on a start that goes on: it is about
+  // something the game leaves out (a button picture that does not load).
+  struct Finding {
+    Severity severity = Severity::Note;
+    std::string text;
+    bool saidAtStart = false;
+  };
+
+  // The check's findings, each written to `out` as it is found; or the game's, where errors and
+  // what is said at start go to standard error as they are found and the rest is kept.
   explicit ContentFindings(std::ostream& out);
+  ContentFindings();
 
   // Findings of the caller's own, about `file` at `line` (0: the whole file), and the counts
   // of those written so far.
   void Add(Severity severity, const std::string& file, int32_t line, const std::string& text);
   int32_t Count(Severity severity) const;
+  // Every finding written so far, in order.
+  const std::vector<Finding>& Findings() const { return findings_; }
 
   // A warning, about `file` at `line`, when `path` names a file only through the fallback
   // for content written on a platform that ignores letter case and separates with '\';
@@ -84,7 +97,22 @@ class ContentFindings : public ContentReport {
     std::map<int32_t, SectionMet> sections;
     std::map<std::string, int32_t> keyLines;
     int32_t written = 0;
+    bool bytesLookedAt = false;
   };
+
+  void Write(Severity severity, const std::string& file, int32_t line, const std::string& text,
+             bool saidAtStart);
+  // Why a file's bytes cannot be read as text: one finding, and whether it hides the findings
+  // its lines would give.
+  struct Saved {
+    std::string finding;
+    bool hidesLines = false;
+  };
+  static Saved HowSaved(std::string_view bytes);
+  // Looks at the bytes of the file just entered, once: a file saved in an encoding the game
+  // does not read, or not text at all, gets one finding that says so instead of the many its
+  // lines would give; a line that holds a NUL byte is read only up to it.
+  void LookAtBytes(const OpenFile& file);
 
   // A finding about the current line of the current file; Quiet when no more warnings about
   // the file are written, so that a huge file of mistakes is not looked at line by line.
@@ -96,11 +124,12 @@ class ContentFindings : public ContentReport {
   void UnknownLine(const std::string& text, Names keys);
   void UnknownSection(const std::string& name, Names literals);
 
-  std::ostream& out_;
+  std::ostream* out_ = nullptr;
   std::vector<OpenFile> open_;
   std::map<std::string, FileRecord> files_;
   // Findings name a file found through the fallback by its real name, for editors to open.
   std::map<std::string, std::string> realNames_;
   std::set<std::string> written_;
+  std::vector<Finding> findings_;
   int32_t counts_[3] = {};
 };

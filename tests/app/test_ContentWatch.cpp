@@ -42,8 +42,8 @@ TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
   ASSERT_EQ(watch.Findings().size(), 2u);
   EXPECT_EQ(watch.Findings()[0],
             "packages/characters/puffballs.chr:15: error: cell package "
-            "'packages/cells/puffball_1.cel' cannot be opened (the game stops with \"Failed to "
-            "process package. Error -21\")");
+            "'packages/cells/puffball_1.cel' cannot be opened: No such file or directory (the "
+            "game stops with \"Failed to process package. Error -21\")");
   // Over the play screen, cut to the screen's width.
   EXPECT_EQ(FrameComposition::OverlayLines().size(), 5u);
   for (const std::string& line : FrameComposition::OverlayLines()) {

@@ -89,11 +89,12 @@ const std::string kFail = "(the game stops with \"Failed to process package. Err
 const FindingCase kFindingCases[] = {
     // Errors: every code of the readers and every start-up failure that content causes.
     {"NoDefinition", "packages/morrels.pkg", nullptr, "",
-     "packages/morrels.pkg: error: the game definition cannot be opened (the game ends without a "
-     "message)"},
+     "packages/morrels.pkg: error: the game definition cannot be opened: No such file or directory "
+     "(the game ends without a message)"},
     {"NoBackground", "packages/morrels.pkg", "board.bmp", "bord.bmp",
-     "packages/morrels.pkg:5: error: background picture 'images/bord.bmp' cannot be loaded (the "
-     "game reads no further in the header and shows no board picture)"},
+     "packages/morrels.pkg:5: error: background picture 'images/bord.bmp' cannot be opened: No "
+     "such "
+     "file or directory (the game reads no further in the header and shows no board picture)"},
     {"HeaderIncomplete", "packages/morrels.pkg", "NAME=Mini\n", "",
      "packages/morrels.pkg:1: error: the header lacks NAME= (the game ends without a message)"},
     {"TooManyCharacters", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=6",
@@ -104,7 +105,8 @@ const FindingCase kFindingCases[] = {
      "packages/morrels.pkg:4: error: there is no section CHARACTER 1, which CHARACTERS=2 asks for "
      "(the game ends without a message)"},
     {"NoCharacterPackage", "packages/morrels.pkg", "one.chr", "none.chr",
-     "packages/morrels.pkg:9: error: character package 'packages/none.chr' cannot be opened " +
+     "packages/morrels.pkg:9: error: character package 'packages/none.chr' cannot be opened: No "
+     "such file or directory " +
          kFail + "-11\")"},
     {"CellOutsideTheCount", "packages/one.chr", "[CELL 0]", "[CELL 1]",
      "packages/one.chr:3: error: section 'CELL 1' is outside CELLS=1 (cells 0 to 0) " + kFail +
@@ -117,11 +119,13 @@ const FindingCase kFindingCases[] = {
      "packages/one.chr:2: error: CELLS=11 makes the character longer than the board (10 squares) " +
          kFail + "-12\")"},
     {"NoCellPackage", "packages/one.chr", "one.cel", "two.cel",
-     "packages/one.chr:4: error: cell package 'packages/two.cel' cannot be opened " + kFail +
-         "-21\")"},
+     "packages/one.chr:4: error: cell package 'packages/two.cel' cannot be opened: No such file or "
+     "directory " +
+         kFail + "-21\")"},
     {"NoStill", "packages/one.cel", "still.bmp", "gone.bmp",
-     "packages/one.cel:3: error: still picture 'images/gone.bmp' cannot be loaded " + kFail +
-         "-22\")"},
+     "packages/one.cel:3: error: still picture 'images/gone.bmp' cannot be opened: No such file or "
+     "directory " +
+         kFail + "-22\")"},
     {"PackageSectionOutside", "packages/one.cel", "", "[IDLE 0]\n",
      "packages/one.cel:4: error: section 'IDLE 0' is outside IDLE PACKAGES=0 (no sections; the "
      "count must come first) " +
@@ -135,8 +139,9 @@ const FindingCase kFindingCases[] = {
     {"TooManyPackages", "packages/one.cel", "IDLE PACKAGES=0", "IDLE PACKAGES=101",
      "packages/one.cel:2: error: IDLE PACKAGES=101 is more than 100 " + kFail + "-24\")"},
     {"NoOverlay", "images/GridOverlay.bmp", nullptr, "",
-     "images/GridOverlay.bmp: error: board overlay cannot be loaded (the game stops with \"Failed "
-     "to initialize game engine.\")"},
+     "images/GridOverlay.bmp: error: board overlay cannot be opened: No such file or directory "
+     "(the "
+     "game stops with \"Failed to initialize game engine.\")"},
     // Warnings: what the game accepts without a word.
     {"MistypedKey", "packages/morrels.pkg", "Button_Up", "Buton_Up",
      "packages/morrels.pkg:7: warning: unknown key 'Buton_Up=' is ignored; did you mean "
@@ -185,8 +190,8 @@ const FindingCase kFindingCases[] = {
      "rest is read as a new line",
      2},
     {"NoButtonPicture", "packages/morrels.pkg", "up.bmp", "nope.bmp",
-     "packages/morrels.pkg:7: warning: button picture 'images/nope.bmp' cannot be loaded: the "
-     "button stays empty"},
+     "packages/morrels.pkg:7: warning: button picture 'images/nope.bmp' cannot be opened: No such "
+     "file or directory; the button stays empty"},
     {"CharacterWithoutCells", "packages/morrels.pkg", "Package=packages/one.chr\n", "",
      "packages/morrels.pkg:6: warning: character 0 has no cells"},
     {"CellWithoutStill", "packages/one.cel", "STILL=images/still.bmp\n", "",
@@ -234,11 +239,12 @@ const FindingCase kFindingCases[] = {
          "-1\")",
      102},
     {"DefinitionIsADevice", "packages/morrels.pkg", nullptr, "/dev/zero",
-     "packages/morrels.pkg: error: the game definition cannot be opened (the game ends without a "
-     "message)"},
+     "packages/morrels.pkg: error: the game definition cannot be opened: it is not a regular file "
+     "(the game ends without a message)"},
     {"StillIsALinkLoop", "images/still.bmp", nullptr, "images/still.bmp",
-     "packages/one.cel:3: error: still picture 'images/still.bmp' cannot be loaded " + kFail +
-         "-22\")"},
+     "packages/one.cel:3: error: still picture 'images/still.bmp' cannot be opened: No such file "
+     "or directory " +
+         kFail + "-22\")"},
 };
 
 class GameCheckTest : public ::testing::Test {
