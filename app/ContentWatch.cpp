@@ -64,13 +64,13 @@ bool ContentWatch::Reload() {
   std::ostringstream unwritten;
   ContentFindings findings(unwritten);
   const int32_t lastError = LastError;
-  SetMessageBoxHandler([](const std::string&, const std::string&) {});
-  SetMessageBoxEcho(false);
-
   GameObjects objects;
-  const ContentOutcome outcome = ReadGameInto(objects, findings);
-  SetMessageBoxHandler(nullptr);
-  SetMessageBoxEcho(true);
+  ContentOutcome outcome;
+  {
+    // The findings say what the boxes of a start would.
+    const MessageBoxesHeld held;
+    outcome = ReadGameInto(objects, findings);
+  }
   LastError = lastError;
   const bool starts = outcome.end == ContentOutcome::End::Starts;
   if (starts) {

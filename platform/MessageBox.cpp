@@ -64,3 +64,13 @@ std::string LastMessageBoxText() { return TheShown().last; }
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
 
 void SetMessageBoxEcho(bool echo) { Echo() = echo; }
+
+MessageBoxesHeld::MessageBoxesHeld() : handler_(std::move(Handler())), echo_(Echo()) {
+  Handler() = [](const std::string&, const std::string&) {};
+  Echo() = false;
+}
+
+MessageBoxesHeld::~MessageBoxesHeld() {
+  Handler() = std::move(handler_);
+  Echo() = echo_;
+}

@@ -22,3 +22,17 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // The echo to standard error is on from the start; fuzzing, which shows hundreds of thousands
 // of boxes, turns it off.
 void SetMessageBoxEcho(bool echo);
+
+// While one lives, boxes are neither shown nor echoed (code run meanwhile says what it has to
+// say otherwise); the handler and echo from before it come back when it goes.
+class MessageBoxesHeld {
+ public:
+  MessageBoxesHeld();
+  ~MessageBoxesHeld();
+  MessageBoxesHeld(const MessageBoxesHeld&) = delete;
+  MessageBoxesHeld& operator=(const MessageBoxesHeld&) = delete;
+
+ private:
+  MessageBoxHandler handler_;
+  bool echo_;
+};

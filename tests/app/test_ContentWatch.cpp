@@ -57,6 +57,7 @@ TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
   EXPECT_EQ(Square(4, 8).occupant, Characters[4].get());
   EXPECT_EQ(Square(4, 9).occupant, Characters[4].get());
   EXPECT_EQ(Engine->selectedCharacter, 1);
+  EXPECT_EQ(boxes, std::vector<std::string>{});
   for (GridSquare& square : Grid) square = GridSquare();
   fs::current_path(home);
 }
