@@ -24,7 +24,6 @@ import pathlib
 import random
 import shutil
 import statistics
-import subprocess
 import sys
 import time
 
@@ -58,7 +57,7 @@ def save(path, data):
     os.replace(temporary, path)
 
 
-def start(binary, display):
+def start(binary):
     game = harness.Program(binary, args=ARGS)
     game.start()
     play = game.wait_window(harness.PLAY_TITLE, kind="normal")
@@ -70,7 +69,7 @@ def start(binary, display):
 
 def latency(binary, saves):
     with PrivateDisplay() as display:
-        game, play = start(binary, display)
+        game, play = start(binary)
         screen = Screen()
         try:
             path = game.dir / BACKGROUND
@@ -195,8 +194,8 @@ def soak(binary, saves, seed):
     rng = random.Random(seed)
     failure = None
     samples = []
-    with PrivateDisplay() as display:
-        game, play = start(binary, display)
+    with PrivateDisplay():
+        game, play = start(binary)
         screen = Screen()
         area = (play.x, play.y + 30, 640, 450)
         try:
