@@ -10,6 +10,7 @@
 #include "content/Character.h"
 #include "content/DefinitionFile.h"
 #include "content/GameFiles.h"
+#include "content/SectionScanner.h"
 #include "platform/ContentFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
@@ -85,9 +86,10 @@ bool ContentSteps::ReadHeader(DefinitionHeader& header) {
   }
   if (header.characterCount > kMostCharacters) {
     findings_.Add(Severity::Error, file, findings_.KeyLine(file, "CHARACTERS="),
-                  "CHARACTERS=" + std::to_string(header.characterCount) + " is more than " +
-                      std::to_string(kMostCharacters) + " (" + Stops(kTooManyCharactersMessage) +
-                      ")");
+                  SectionScanner::NumberAsWritten("CHARACTERS=",
+                                                  findings_.KeyValue(file, "CHARACTERS=").c_str()) +
+                      " is more than " + std::to_string(kMostCharacters) + " (" +
+                      Stops(kTooManyCharactersMessage) + ")");
     if (!ended_) ShowMessageBox(kTooManyCharactersMessage);
     Ends(ContentOutcome::End::Stops, kTooManyCharactersMessage);
   }

@@ -53,7 +53,7 @@ std::string Verdict(const ContentOutcome& outcome) {
   }
   return "the game starts with " + (outcome.characters > 0
                                         ? Counted(outcome.characters, "character")
-                                        : std::string("no characters"));
+                                        : std::string("no characters: the panel is empty"));
 }
 
 int Check(std::ostream& out, std::ostream& err) {

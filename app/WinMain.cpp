@@ -1,6 +1,8 @@
 // WinMain: start-up in its fixed order, then the frame loop, then shutdown.
 #include "app/WinMain.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -39,10 +41,12 @@ void SayWhyNotStarted(const ContentFindings& findings, const ContentOutcome& out
   std::error_code ignored;
   const std::string folder = std::filesystem::current_path(ignored).string();
   // Started from the wrong folder, the game ends without a word on screen.
-  if (outcome.end == ContentOutcome::End::Silent && !ContentFile(kDefinitionPath).IsOpen()) {
-    const bool missing = ResolveContentPath(kDefinitionPath).match == PathMatch::Missing;
+  const std::string unopened = ContentFile::WhyNotOpened(kDefinitionPath);
+  if (outcome.end == ContentOutcome::End::Silent && !unopened.empty()) {
+    const bool missing = unopened == std::strerror(ENOENT);
     WriteErrorLine(std::string("no game found: ") + kDefinitionPath +
-                   (missing ? " is missing" : " is not a readable file") + " in " + folder);
+                   (missing ? " is missing" : " is not a readable file (" + unopened + ")") +
+                   " in " + folder);
   }
   for (const ContentFindings::Finding& finding : findings.Findings()) {
     if (finding.severity == ContentFindings::Severity::Warning && !finding.saidAtStart) {

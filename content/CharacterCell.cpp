@@ -27,7 +27,8 @@ int32_t DeclarePackages(const char* key, const char* value, int32_t& count,
                         PackageArray& packages) {
   const int32_t declared = SectionScanner::ReadNumber(value);
   if (declared > CharacterCell::kMaxPackages) {
-    ContentReport::ReportFailure(kCountMismatch, key + std::to_string(declared) + " is more than " +
+    ContentReport::ReportFailure(kCountMismatch, SectionScanner::NumberAsWritten(key, value) +
+                                                     " is more than " +
                                                      std::to_string(CharacterCell::kMaxPackages));
     return kCountMismatch;
   }

@@ -12,6 +12,7 @@
 #include "content/DefinitionFile.h"
 #include "content/GameFiles.h"
 #include "content/SectionScanner.h"
+#include "display/BitmapFile.h"
 #include "display/DisplayDevice.h"
 #include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
@@ -173,6 +174,13 @@ int32_t ContentFindings::KeyLine(const std::string& file, const std::string& key
   return line == found->second.keyLines.end() ? 0 : line->second;
 }
 
+std::string ContentFindings::KeyValue(const std::string& file, const std::string& key) const {
+  const auto found = files_.find(file);
+  if (found == files_.end()) return "";
+  const auto value = found->second.keyValues.find(key);
+  return value == found->second.keyValues.end() ? "" : value->second;
+}
+
 void ContentFindings::Enter(Kind kind, const char* path) {
   // The path is written in the file that names it; the definition's own path is the game's.
   if (open_.empty()) {
@@ -188,24 +196,16 @@ void ContentFindings::Enter(Kind kind, const char* path) {
   if (!open_.back().record->bytesLookedAt) LookAtBytes(open_.back());
 }
 
-ContentFindings::Saved ContentFindings::HowSaved(std::string_view bytes) {
+std::string ContentFindings::HowSaved(std::string_view bytes) {
   const auto starts = [bytes](std::string_view mark) { return bytes.starts_with(mark); };
   const std::string unread = ": the game reads none of its lines as written; ";
   if (starts(std::string_view("\xFF\xFE\0\0", 4)) || starts(std::string_view("\0\0\xFE\xFF", 4))) {
-    return {std::string("the file is saved as UTF-32 (it begins with a byte-order mark)") + unread +
-                kSaveAsUtf8,
-            true};
+    return std::string("the file is saved as UTF-32 (it begins with a byte-order mark)") + unread +
+           kSaveAsUtf8;
   }
   if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
-    return {std::string("the file is saved as UTF-16 (it begins with a byte-order mark)") + unread +
-                kSaveAsUtf8,
-            true};
-  }
-  if (starts("\xEF\xBB\xBF")) {
-    return {std::string("the file begins with a UTF-8 byte-order mark, which is read as part of "
-                        "its first line: that line is not read as written; ") +
-                kSaveAsUtf8,
-            false};
+    return std::string("the file is saved as UTF-16 (it begins with a byte-order mark)") + unread +
+           kSaveAsUtf8;
   }
   const std::string_view weighed = bytes.substr(0, kBytesWeighed);
   // NUL bytes by their place in each group of four.
@@ -222,32 +222,26 @@ ContentFindings::Saved ContentFindings::HowSaved(std::string_view bytes) {
   const size_t quarter = weighed.size() / 4;
   const auto mostly = [quarter](size_t count) { return quarter > 0 && count * 10 >= quarter * 9; };
   const auto few = [quarter](size_t count) { return count * 10 <= quarter; };
-  if (mostly(nuls[1]) && mostly(nuls[2]) && mostly(nuls[3]) && few(nuls[0])) {
-    return {"the file is saved as UTF-32" + unread + kSaveAsUtf8, true};
-  }
-  if (mostly(nuls[0]) && mostly(nuls[1]) && mostly(nuls[2]) && few(nuls[3])) {
-    return {"the file is saved as UTF-32" + unread + kSaveAsUtf8, true};
+  if ((mostly(nuls[1]) && mostly(nuls[2]) && mostly(nuls[3]) && few(nuls[0])) ||
+      (mostly(nuls[0]) && mostly(nuls[1]) && mostly(nuls[2]) && few(nuls[3]))) {
+    return "the file is saved as UTF-32" + unread + kSaveAsUtf8;
   }
   if ((mostly(nuls[1]) && mostly(nuls[3]) && few(nuls[0]) && few(nuls[2])) ||
       (mostly(nuls[0]) && mostly(nuls[2]) && few(nuls[1]) && few(nuls[3]))) {
-    return {"the file is saved as UTF-16" + unread + kSaveAsUtf8, true};
+    return "the file is saved as UTF-16" + unread + kSaveAsUtf8;
   }
   // Text holds a stray control byte at most; a picture or a program holds them everywhere.
   if (controls * 20 > weighed.size()) {
-    return {
-        "the file is not text (it holds many control bytes, such as NUL): a content file is "
-        "a text file of sections and KEY=value lines",
-        true};
+    return "the file is not text (it holds many control bytes): a content file is "
+           "a text file of sections and KEY=value lines";
   }
   const size_t end = bytes.find('\x1A');
   const std::string_view text = bytes.substr(0, end);
   if (text.find('\r') != std::string_view::npos && text.find('\n') == std::string_view::npos) {
-    return {
-        "the lines end in CR alone (as saved on classic Mac OS): the game reads the whole "
-        "file as one line; save it with LF or CR LF line ends",
-        true};
+    return "the lines end in CR alone (as saved on classic Mac OS): the game reads the whole "
+           "file as one line; save it with LF or CR LF line ends";
   }
-  return {};
+  return "";
 }
 
 void ContentFindings::LookAtBytes(const OpenFile& file) {
@@ -262,11 +256,11 @@ void ContentFindings::LookAtBytes(const OpenFile& file) {
     taken += static_cast<size_t>(got);
   }
   bytes.resize(taken);
-  const Saved saved = HowSaved(bytes);
-  if (!saved.finding.empty()) {
-    Add(Severity::Warning, file.path, 0, saved.finding);
+  const std::string saved = HowSaved(bytes);
+  if (!saved.empty()) {
+    Add(Severity::Warning, file.path, 0, saved);
     // What follows from it, line by line, would only hide it.
-    if (saved.hidesLines) file.record->written = kMostPerFile + 1;
+    file.record->written = kMostPerFile + 1;
     return;
   }
   const std::string_view text = std::string_view(bytes).substr(0, bytes.find('\x1A'));
@@ -284,11 +278,25 @@ void ContentFindings::LookAtBytes(const OpenFile& file) {
   }
 }
 
+void ContentFindings::CheckCellNumbers(const OpenFile& file) {
+  // A character package whose reading stopped on the way was not read to its end.
+  if (file.cells < 0 || !file.scanEnded) return;
+  for (int32_t cell = 0; cell < file.cells; ++cell) {
+    if (file.cellSections.count(cell) == 0) {
+      Add(Severity::Warning, file.path, file.cellsLine,
+          "no section 'CELL " + std::to_string(cell) + "' of CELLS=" + std::to_string(file.cells) +
+              ": cell " + std::to_string(cell) +
+              " gets no package and no picture, and is invisible on the board");
+    }
+  }
+}
+
 void ContentFindings::Leave() {
   if (open_.empty()) return;
   OpenFile& file = open_.back();
   CloseSection(file);
-  if (file.kind == Kind::CellPackage && !file.failed && !file.stillMet) {
+  if (file.kind == Kind::CharacterPackage) CheckCellNumbers(file);
+  if (file.kind == Kind::CellPackage && !file.failed && file.stillLines == 0) {
     Add(Severity::Warning, file.path, 0,
         "no STILL= line: the cell has no picture and is invisible on the board");
   }
@@ -308,6 +316,14 @@ void ContentFindings::Section(int32_t line, const char* name, bool closed, Names
     file.record->sections.emplace(line, SectionMet{literal, number, line});
   }
 
+  if (file.kind == Kind::CharacterPackage && literal == "CELL") {
+    const auto [first, added] = file.cellSections.emplace(number, line);
+    if (!added && number >= 0 && number < file.cells) {
+      Warn("section 'CELL " + std::to_string(number) + "' is given twice (first at line " +
+           std::to_string(first->second) + "): its package is loaded into the same cell, which " +
+           "keeps the first one's picture");
+    }
+  }
   file.section = literal;
   file.number = number;
   file.sectionLine = line;
@@ -339,9 +355,14 @@ void ContentFindings::Line(int32_t line, const char* text, Names keys, size_t ma
   }
   const std::string key = keys[matched];
   int32_t& keyLine = file.record->keyLines[key];
+  if (line >= keyLine) file.record->keyValues[key] = text + key.size();
   keyLine = std::max(keyLine, line);
   file.keyed = true;
-  if (key == "STILL=") file.stillMet = true;
+  if (key == "STILL=") ++file.stillLines;
+  if (key == "CELLS=" && file.cells < 0) {
+    file.cells = std::max(0, SectionScanner::ReadNumber(text + key.size()));
+    file.cellsLine = line;
+  }
   if (Quiet(file)) return;
   const std::string_view value = text + key.size();
   if (!value.empty() && IsBlank(value.front())) {
@@ -360,7 +381,8 @@ void ContentFindings::LineCut(int32_t line) {
 
 void ContentFindings::ScanEnd(bool sectionsMet, int32_t textAfterEndLine) {
   if (open_.empty()) return;
-  const OpenFile& file = open_.back();
+  OpenFile& file = open_.back();
+  file.scanEnded = true;
   if (!sectionsMet) {
     Add(Severity::Warning, file.path, 0, "no sections at all: nothing in the file is read");
   }
@@ -390,6 +412,9 @@ void ContentFindings::Failure(int32_t code, const std::string& reason, int32_t l
 }
 
 void ContentFindings::Repeated(const char* key) {
+  // A cell package loaded a second time for the same cell finds the cell's picture there
+  // already; the character package that loads it twice is told of that.
+  if (std::string_view(key) == "STILL=" && !open_.empty() && open_.back().stillLines < 2) return;
   Warn(std::string("repeated '") + key + "' is ignored: the first one counts");
 }
 
@@ -399,9 +424,14 @@ void ContentFindings::PictureLoaded(Picture which, const char* path, const Surfa
   const std::string shown = size.right > 0 ? Size(size.right, size.bottom) : "";
   switch (which) {
     case Picture::Background:
-      if (size.right != kBoardSide || size.bottom != kBoardSide) {
+      if (size.right < kBoardSide || size.bottom < kBoardSide) {
+        Warn("background picture " + Quote(path) + " is " + shown + ", smaller than " +
+             Size(kBoardSide, kBoardSide) +
+             ": the game does not draw it at all, and the board shows black behind the grid");
+      } else if (size.right != kBoardSide || size.bottom != kBoardSide) {
         Warn("background picture " + Quote(path) + " is " + shown + ", not " +
-             Size(kBoardSide, kBoardSide));
+             Size(kBoardSide, kBoardSide) + ": only its top-left " + Size(kBoardSide, kBoardSide) +
+             " pixels are drawn");
       }
       break;
     case Picture::ButtonUp:
@@ -435,6 +465,26 @@ void ContentFindings::PictureLoaded(Picture which, const char* path, const Surfa
             "board overlay is " + shown + ", not " + Size(kBoardSide, kBoardSide));
       }
       break;
+  }
+  if (surface) CheckTransparency(which, path);
+}
+
+void ContentFindings::CheckTransparency(Picture which, const char* path) {
+  BitmapFile picture;
+  if (!picture.Read(path) || !picture.MeansTransparency()) return;
+  constexpr const char* kNames[] = {"background picture", "button picture", "button picture",
+                                    "still picture", "board overlay"};
+  const bool keyed = which == Picture::Still || which == Picture::Overlay;
+  const std::string text =
+      std::string(kNames[static_cast<int>(which)]) + " " + Quote(path) +
+      " has an alpha channel that makes parts of it see-through, which the game ignores: those "
+      "parts are drawn in their own colour (a black box where transparency was meant); " +
+      (keyed ? "make them pure green (0, 255, 0), the colour the game leaves out"
+             : "this picture is always drawn whole");
+  if (which == Picture::Overlay) {
+    Add(Severity::Warning, path, 0, text);
+  } else {
+    Warn(text);
   }
 }
 

@@ -61,6 +61,8 @@ class ContentFindings : public ContentReport {
   // line of `key` (0 when there is none).
   std::vector<SectionMet> Sections(const std::string& file) const;
   int32_t KeyLine(const std::string& file, const std::string& key) const;
+  // The value of the last line of `key`, as written.
+  std::string KeyValue(const std::string& file, const std::string& key) const;
 
   // The readers' events.
   void Enter(Kind kind, const char* path) override;
@@ -84,7 +86,13 @@ class ContentFindings : public ContentReport {
     FileRecord* record = nullptr;
     int32_t line = 0;
     bool failed = false;
-    bool stillMet = false;
+    bool scanEnded = false;
+    int32_t stillLines = 0;
+    // A character package: its count of cells (-1 before CELLS=), where it is set, and the
+    // first line of each CELL section by its number.
+    int32_t cells = -1;
+    int32_t cellsLine = 0;
+    std::map<int32_t, int32_t> cellSections;
     // The recognised section being read: its literal (empty before the first), number, line,
     // and whether one of its keys has been met.
     std::string section;
@@ -96,19 +104,15 @@ class ContentFindings : public ContentReport {
   struct FileRecord {
     std::map<int32_t, SectionMet> sections;
     std::map<std::string, int32_t> keyLines;
+    std::map<std::string, std::string> keyValues;
     int32_t written = 0;
     bool bytesLookedAt = false;
   };
 
   void Write(Severity severity, const std::string& file, int32_t line, const std::string& text,
              bool saidAtStart);
-  // Why a file's bytes cannot be read as text: one finding, and whether it hides the findings
-  // its lines would give.
-  struct Saved {
-    std::string finding;
-    bool hidesLines = false;
-  };
-  static Saved HowSaved(std::string_view bytes);
+  // Why a file's bytes cannot be read as the text they hold: one finding, or empty.
+  static std::string HowSaved(std::string_view bytes);
   // Looks at the bytes of the file just entered, once: a file saved in an encoding the game
   // does not read, or not text at all, gets one finding that says so instead of the many its
   // lines would give; a line that holds a NUL byte is read only up to it.
@@ -118,8 +122,12 @@ class ContentFindings : public ContentReport {
   // the file are written, so that a huge file of mistakes is not looked at line by line.
   void Warn(const std::string& text);
   static bool Quiet(const OpenFile& file) { return file.record->written > kMostPerFile; }
+  // Warnings for the cells of a character package that no section, or two, give a package.
+  void CheckCellNumbers(const OpenFile& file);
   // Ends the current section of `file`, with a warning when it is a cell without a package.
   void CloseSection(OpenFile& file);
+  // A warning when a picture that loaded was made to be partly transparent.
+  void CheckTransparency(Picture which, const char* path);
   // A body line that matches no key: why, and what was likely meant.
   void UnknownLine(const std::string& text, Names keys);
   void UnknownSection(const std::string& name, Names literals);

@@ -111,8 +111,11 @@ ContentFile::ContentFile(const char* path) {
 
 std::string ContentFile::WhyNotOpened(const char* path) {
   const ResolvedPath found = ResolveContentPath(path);
-  if (found.match == PathMatch::Missing) return std::strerror(ENOENT);
   struct stat status;
+  // Not found at all: a folder on the way may be there but closed to this user.
+  if (found.match == PathMatch::Missing) {
+    return std::strerror(::stat(path, &status) != 0 ? errno : ENOENT);
+  }
   if (::stat(found.path.c_str(), &status) != 0) return std::strerror(errno);
   if (S_ISDIR(status.st_mode)) return "it is a folder";
   if (!S_ISREG(status.st_mode)) return "it is not a regular file";

@@ -40,9 +40,9 @@ class CommandLineTest(harness.TestCase):
                                    "and 60"]),
                 (["a", "b"], ["Tarnwick: extra operand 'b': give one GAME_FOLDER at most",
                               TRY_HELP]),
-                ([missing], [f"Tarnwick: cannot play in game folder '{missing}': "
+                ([missing], [f"Tarnwick: cannot open game folder '{missing}': "
                              "No such file or directory"]),
-                ([definition], [f"Tarnwick: cannot play in game folder '{definition}': "
+                ([definition], [f"Tarnwick: cannot open game folder '{definition}': "
                                 "Not a directory"])):
             with self.subTest(args=args):
                 code, out, err = self.run_program(*args)

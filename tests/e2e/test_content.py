@@ -203,7 +203,8 @@ class ContentTest(harness.TestCase):
     def test_fifos_are_refused_without_waiting(self):
         # A FIFO that no program writes to would hold start-up for ever: it counts as missing.
         failed = "Failed to process package. Error "
-        unreadable = "no game found: packages/morrels.pkg is not a readable file in "
+        unreadable = "no game found: packages/morrels.pkg is not a readable file (it is not a " \
+            "regular file) in "
         for name, message in [("packages/morrels.pkg", None),
                               ("packages/characters/puffballs.chr", failed + "-11"),
                               ("packages/cells/inkcap_1.cel", failed + "-21"),
