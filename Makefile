@@ -1,7 +1,7 @@
 # Two commands do all the set-up: `make run` builds and starts the game on the bundled
 # sample game, `make test` builds everything and runs every test.
 .PHONY: all run test build build-asan bench fuzz fuzz-run format format-check deps deps-test clean
-.PHONY: install uninstall package
+.PHONY: install uninstall package soak
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
@@ -34,6 +34,11 @@ bench: deps-test
 	@cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNWICK_TESTS=ON >/dev/null
 	@cmake --build build -j $(JOBS)
 	@python3 bench/report.py build
+
+# The --watch soak: 1,000 saves of random mutations of the sample game's files against the
+# running release program, with its memory, descriptors and verdict (bench/watch.py says how).
+soak: build
+	@nice python3 bench/watch.py soak build/tarnwick
 
 # The fuzz targets as libFuzzer programs under ASan and UBSan; fuzz-run runs each of them and
 # keeps what they find (fuzz/run.sh says how).

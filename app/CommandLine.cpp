@@ -2,19 +2,40 @@
 #include "app/CommandLine.h"
 
 #include "app/BuildInfo.h"
+#include "app/ConfigDialog.h"
+#include "app/Settings.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
+
+// An option either sets the action, or is a setting, which may need a value.
+enum class Takes { Nothing, Value };
 
 struct Option {
   const char* name;
   CommandLine::Action action;
+  bool setting;
+  Takes takes;
 };
 
 constexpr Option kOptions[] = {
-    {"--check", CommandLine::Check},
-    {"--help", CommandLine::ShowHelp},
-    {"--version", CommandLine::ShowVersion},
+    {"--check", CommandLine::Check, false, Takes::Nothing},
+    {"--help", CommandLine::ShowHelp, false, Takes::Nothing},
+    {"--version", CommandLine::ShowVersion, false, Takes::Nothing},
+    {"--windowed", CommandLine::Play, true, Takes::Nothing},
+    {"--fullscreen", CommandLine::Play, true, Takes::Nothing},
+    {"--depth", CommandLine::Play, true, Takes::Value},
+    {"--fps", CommandLine::Play, true, Takes::Value},
+    {"--watch", CommandLine::Play, true, Takes::Nothing},
 };
+
+bool AllDigits(const std::string& text) {
+  if (text.empty()) return false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
 
 constexpr const char* kHelp =
     "Usage: tarnwick [OPTIONS] [GAME_FOLDER]\n"
@@ -25,11 +46,21 @@ constexpr const char* kHelp =
     "or, when there is none, the sample game installed with the program.\n"
     "\n"
     "Options:\n"
-    "      --check    check the game in GAME_FOLDER (or in the working directory) instead\n"
-    "                 of playing it: print every problem of its content, one a line, and\n"
-    "                 how start-up would end\n"
-    "      --help     show this help and exit\n"
-    "      --version  show the version and exit\n"
+    "      --check         check the game in GAME_FOLDER (or in the working directory)\n"
+    "                      instead of playing it: print every problem of its content, one\n"
+    "                      a line, and how start-up would end\n"
+    "      --watch         reload the game's content whenever one of its files is saved,\n"
+    "                      keeping the characters where they stand; a save that breaks the\n"
+    "                      game shows its problems over the play screen instead\n"
+    "      --help          show this help and exit\n"
+    "      --version       show the version and exit\n"
+    "\n"
+    "These answer the configuration dialog, which is then not shown; what is not given\n"
+    "keeps the dialog's first choice (16 bits, windowed, 60 frames a second):\n"
+    "      --windowed      play in a window\n"
+    "      --fullscreen    play on the whole screen\n"
+    "      --depth=BITS    colour depth: 16, 24 or 32\n"
+    "      --fps=N         most frames a second, 1 to 60\n"
     "\n"
     "Exit status: 0 when the game has ended, or the check found no error; 1 when the check\n"
     "found errors; 2 when the command line or the game folder cannot be used.\n";
@@ -42,41 +73,96 @@ CommandLine::CommandLine(int argc, const char* const* argv)
 CommandLine::CommandLine(const std::vector<std::string>& arguments) {
   std::vector<std::string> folders;
   bool optionsEnded = false;
-  for (const std::string& argument : arguments) {
+  for (size_t at = 0; at < arguments.size(); ++at) {
+    const std::string& argument = arguments[at];
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-      if (!ReadOption(argument) || (action_ != Play && action_ != Check)) return;
+      if (!ReadOption(arguments, at) || (action_ != Play && action_ != Check)) return;
     } else {
       folders.push_back(argument);
     }
   }
   if (folders.size() > 1) {
-    action_ = Refuse;
-    error_ = "extra operand '" + folders[1] + "': give one GAME_FOLDER at most";
+    RefuseLine("extra operand '" + folders[1] + "': give one GAME_FOLDER at most");
     return;
   }
   if (!folders.empty()) gameFolder_ = folders[0];
 }
 
 // One argument that starts with '-': an option of the table, or a refusal.
-bool CommandLine::ReadOption(const std::string& argument) {
+bool CommandLine::ReadOption(const std::vector<std::string>& arguments, size_t& at) {
+  const std::string& argument = arguments[at];
   const size_t equals = argument.find('=');
   const std::string name = argument.substr(0, equals);
   for (const Option& option : kOptions) {
     if (name != option.name) continue;
-    if (equals != std::string::npos) {
-      action_ = Refuse;
-      error_ = "option '" + name + "' doesn't allow an argument";
-      return false;
+    std::string value;
+    if (option.takes == Takes::Nothing && equals != std::string::npos) {
+      return RefuseLine("option '" + name + "' doesn't allow an argument");
     }
+    if (option.takes == Takes::Value && equals != std::string::npos) {
+      value = argument.substr(equals + 1);
+    } else if (option.takes == Takes::Value) {
+      if (at + 1 >= arguments.size())
+        return RefuseLine("option '" + name + "' requires an argument");
+      value = arguments[++at];
+    }
+    if (option.setting) return ReadSetting(name, value);
     action_ = option.action;
     return true;
   }
-  action_ = Refuse;
-  error_ = argument[1] == '-' ? "unrecognized option '" + argument + "'"
-                              : "invalid option -- '" + argument.substr(1, 1) + "'";
+  return RefuseLine(argument[1] == '-' ? "unrecognized option '" + argument + "'"
+                                       : "invalid option -- '" + argument.substr(1, 1) + "'");
+}
+
+// A setting is refused as the dialog refuses it: a depth it does not offer, both modes at
+// once, an empty frame rate or one outside 1 to 60; on a command line, also a frame rate that
+// is not a plain number.
+bool CommandLine::ReadSetting(const std::string& name, const std::string& value) {
+  if (name == "--watch") {
+    watch_ = true;
+    return true;
+  }
+  if (name == "--windowed" || name == "--fullscreen") {
+    const int32_t mode = name == "--windowed" ? DisplayWindowed : DisplayFullScreen;
+    if (displayMode_ && *displayMode_ != mode) {
+      return RefuseLine("--windowed and --fullscreen cannot both be given", false);
+    }
+    displayMode_ = mode;
+    return true;
+  }
+  if (name == "--depth") {
+    if (value != "16" && value != "24" && value != "32") {
+      return RefuseLine("colour depth '" + value + "' for --depth: give 16, 24 or 32", false);
+    }
+    colorDepth_ = std::stoi(value);
+    return true;
+  }
+  const int32_t rate = AllDigits(value) ? ConfigDialog::ParseFrameRate(value) : 0;
+  if (rate < 1 || rate > ConfigDialog::HighestFrameRate) {
+    return RefuseLine((value.empty() ? "no frame rate" : "frame rate '" + value + "'") +
+                          " for --fps: give a number between 1 and " +
+                          std::to_string(ConfigDialog::HighestFrameRate),
+                      false);
+  }
+  frameRate_ = rate;
+  return true;
+}
+
+bool CommandLine::RefuseLine(std::string error, bool pointToHelp) {
+  action_ = Action::Refuse;
+  error_ = std::move(error);
+  pointToHelp_ = pointToHelp;
   return false;
+}
+
+bool CommandLine::ApplySettings() const {
+  if (!displayMode_ && !colorDepth_ && !frameRate_) return false;
+  ColorDepth = colorDepth_.value_or(16);
+  DisplayMode = displayMode_.value_or(DisplayWindowed);
+  MaxFrameRate = frameRate_.value_or(ConfigDialog::HighestFrameRate);
+  return true;
 }
 
 int CommandLine::Respond(std::FILE* out, std::FILE* err) const {
@@ -88,8 +174,10 @@ int CommandLine::Respond(std::FILE* out, std::FILE* err) const {
       std::fprintf(out, "Tarnwick %s\n", kTarnwickVersion);
       return 0;
     default:
-      std::fprintf(err, "tarnwick: %s\nTry 'tarnwick --help' for more information.\n",
-                   error_.c_str());
+      std::fputs(ErrorLine(pointToHelp_ ? error_ + "\nTry 'tarnwick --help' for more information."
+                                        : error_)
+                     .c_str(),
+                 err);
       return 2;
   }
 }

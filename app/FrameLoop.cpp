@@ -5,7 +5,8 @@
 #include "display/FrameComposition.h"
 #include "platform/Platform.h"
 
-int32_t RunFrameLoop(int64_t counterFrequency, const std::function<void()>& renderFrame) {
+int32_t RunFrameLoop(int64_t counterFrequency, const std::function<void()>& renderFrame,
+                     const std::function<bool()>& changed) {
   const int64_t ticksPerFrame = counterFrequency / (MaxFrameRate > 0 ? MaxFrameRate : 1);
   const double secondsPerTick = 1.0 / static_cast<double>(counterFrequency);
   int64_t lastFrameTime = QueryPerformanceCounter();
@@ -18,6 +19,10 @@ int32_t RunFrameLoop(int64_t counterFrequency, const std::function<void()>& rend
     if (PeekMessage(message)) {
       if (message.message == WM_QUIT) return static_cast<int32_t>(message.wParam);
       DispatchMessage(message);
+      continue;
+    }
+    if (changed && changed()) {
+      renderFrame();
       continue;
     }
     if (!AppActive) {

@@ -7,5 +7,8 @@
 #include <cstdint>
 #include <functional>
 
-// Runs until the quit message and returns its exit code.
-int32_t RunFrameLoop(int64_t counterFrequency, const std::function<void()>& renderFrame);
+// Runs until the quit message and returns its exit code. `changed`, when given, is asked each
+// time the queue is empty, also while the program is inactive; when it says the game has
+// changed, a frame is composed at once.
+int32_t RunFrameLoop(int64_t counterFrequency, const std::function<void()>& renderFrame,
+                     const std::function<bool()>& changed = {});

@@ -1,7 +1,7 @@
-// GameCheck: the content check. It reads the game in the working directory as start-up does,
-// with the game's own readers and bitmap loader on a display that needs no screen, goes on
-// past every failure, and writes each problem as a finding, then a summary line that says how
-// start-up would end.
+// GameCheck: the content check. It runs start-up's content steps on the game in the working
+// directory, with the game's own readers and bitmap loader on a display that needs no screen,
+// goes on past every failure, and writes each problem as a finding, then a summary line that
+// says how start-up would end.
 #pragma once
 
 #include <iosfwd>

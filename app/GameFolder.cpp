@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "app/BuildInfo.h"
-#include "app/WinMain.h"
+#include "content/GameFiles.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ std::optional<std::string> ChooseGameFolder(const std::optional<std::string>& gi
 
 bool EnterGameFolder(const std::string& folder, std::string* error) {
   if (::chdir(folder.c_str()) != 0 || ::access(".", R_OK) != 0) {
-    *error = "cannot play in game folder '" + folder + "': " + std::strerror(errno);
+    *error = "cannot open game folder '" + folder + "': " + std::strerror(errno);
     return false;
   }
   return true;

@@ -12,7 +12,7 @@ std::optional<std::string> ChooseGameFolder(const std::optional<std::string>& gi
                                             const std::string& programPath);
 
 // Makes `folder` the working directory. False, with one line saying why in `error`, when it
-// does not exist, is no folder or cannot be read.
+// does not exist, is no folder or cannot be read; the line serves playing and checking alike.
 bool EnterGameFolder(const std::string& folder, std::string* error);
 
 // The running program's own file, links resolved; empty when the system does not tell.

@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"
+#include "display/PlayScreen.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 
@@ -11,8 +12,6 @@ namespace {
 
 constexpr int kWindowX = 50;
 constexpr int kWindowY = 50;
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 480;
 
 }  // namespace
 
@@ -22,8 +21,8 @@ int32_t CreateMainWindow() {
     return 0;
   }
   const bool decorated = DisplayMode != DisplayFullScreen;
-  WindowHandle window = CreatePlatformWindow("Tarnwick", kWindowX, kWindowY, kClientWidth,
-                                             kClientHeight, decorated, WindowProc);
+  WindowHandle window = CreatePlatformWindow("Tarnwick", kWindowX, kWindowY, PlayScreen::kWidth,
+                                             PlayScreen::kHeight, decorated, WindowProc);
   if (!window) {
     LastError = ErrorCreateWindow;
     return 0;

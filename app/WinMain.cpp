@@ -1,52 +1,69 @@
 // WinMain: start-up in its fixed order, then the frame loop, then shutdown.
 #include "app/WinMain.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "app/ConfigWindow.h"
+#include "app/ContentSteps.h"
+#include "app/ContentWatch.h"
 #include "app/FrameLoop.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"
-#include "content/Character.h"
-#include "content/DefinitionFile.h"
+#include "content/ContentFindings.h"
+#include "content/GameFiles.h"
 #include "display/DisplayDevice.h"
+#include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
 #include "platform/Errors.h"
-#include "platform/MessageBox.h"
 #include "platform/Platform.h"
-#include "platform/Sound.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
 
-constexpr uint32_t kScreenWidth = 640;
-constexpr uint32_t kScreenHeight = 480;
+// `text` as one word of a POSIX shell command.
+std::string ShellWord(const std::string& text) {
+  constexpr const char* kPlain =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_@%+=:,./-";
+  if (!text.empty() && text.find_first_not_of(kPlain) == std::string::npos) return text;
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
 
-// Reads every character of the definition into Characters; false when one cannot be made,
-// after the ones made before it have been counted for Shutdown to release.
-bool ReadCharacters(DefinitionFile& definition, int32_t count) {
-  if (count <= 0) return true;
-  Characters = std::make_unique<std::unique_ptr<Character>[]>(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) {
-    Characters[i] = definition.ReadCharacter(i);
-    if (!Characters[i]) {
-      CharacterCount = i;
-      return false;
+// A start that ends on the content says on standard error what the check would say of it (the
+// errors have been said as they were found), then how to see it all at once.
+void SayWhyNotStarted(const ContentFindings& findings, const ContentOutcome& outcome) {
+  std::error_code ignored;
+  const std::string folder = std::filesystem::current_path(ignored).string();
+  // Started from the wrong folder, the game ends without a word on screen.
+  const std::string unopened = ContentFile::WhyNotOpened(kDefinitionPath);
+  if (outcome.end == ContentOutcome::End::Silent && !unopened.empty()) {
+    const bool missing = unopened == std::strerror(ENOENT);
+    WriteErrorLine(std::string("no game found: ") + kDefinitionPath +
+                   (missing ? " is missing" : " is not a readable file (" + unopened + ")") +
+                   " in " + folder);
+  }
+  for (const ContentFindings::Finding& finding : findings.Findings()) {
+    if (finding.severity == ContentFindings::Severity::Warning && !finding.saidAtStart) {
+      WriteErrorLine(finding.text);
     }
   }
-  return true;
+  WriteErrorLine("run 'tarnwick --check " + ShellWord(folder) + "' to see every problem at once");
 }
 
 }  // namespace
 
-int32_t WinMain() {
+int32_t WinMain(const StartOptions& options) {
   // Starting the video system takes a good part of a second on some X servers. It is done
   // before the dialog shows, where it delays the dialog a little, so that the play window
   // follows Start at once; no window is made before Start.
   InitVideo();
-  if (ShowConfigDialog() == ConfigQuit) return 0;
+  if (!options.settingsGiven && ShowConfigDialog() == ConfigQuit) return 0;
   Display = std::make_unique<DisplayDevice>();
   // The engine comes before the definition: constructing it clears the background.
   Engine = std::make_unique<GameEngine>();
@@ -54,43 +71,18 @@ int32_t WinMain() {
     Shutdown();
     return 0;
   }
-  if (!Display->Init(static_cast<uint32_t>(DisplayMode), MainWindow, kScreenWidth, kScreenHeight,
-                     static_cast<uint32_t>(ColorDepth), 0)) {
+  if (!Display->Init(static_cast<uint32_t>(DisplayMode), MainWindow, PlayScreen::kWidth,
+                     PlayScreen::kHeight, static_cast<uint32_t>(ColorDepth), 0)) {
     Shutdown();
     return 0;
   }
-  // The audio device opens while the content loads, so that the first warning plays at once.
-  OpenSound(kWarningSound);
-
-  DefinitionFile definition;
-  DefinitionHeader header;
-  definition.ReadHeader(kDefinitionPath, &header);
-  if (!header.complete) {
-    // Started from the wrong folder, the game ends without a word on screen: say why here.
-    if (!definition.isOpen) {
-      std::error_code ignored;
-      const bool missing = ResolveContentPath(kDefinitionPath).match == PathMatch::Missing;
-      std::fprintf(stderr, "Tarnwick: no game found: %s %s in %s\n", kDefinitionPath,
-                   missing ? "is missing" : "is not a readable file",
-                   std::filesystem::current_path(ignored).c_str());
-    }
-    Shutdown();
-    return 0;
-  }
-  if (header.characterCount > kMostCharacters) {
-    ShowMessageBox("Too many characters in definition file. Terminating");
-    Shutdown();
-    return 0;
-  }
-  if (!ReadCharacters(definition, header.characterCount)) {
-    Shutdown();
-    return 0;
-  }
-  definition.Close();
-  CharacterCount = header.characterCount;
-
-  if (!Engine->Init()) {
-    ShowMessageBox("Failed to initialize game engine.");
+  // Errors go to standard error as they are found, beside the box they end in.
+  ContentFindings findings;
+  // Holds the game definition open until start-up returns.
+  ContentSteps steps(ContentSteps::Mode::Start, findings);
+  const ContentOutcome outcome = steps.Run();
+  if (outcome.end != ContentOutcome::End::Starts) {
+    SayWhyNotStarted(findings, outcome);
     Shutdown();
     return 0;
   }
@@ -100,9 +92,14 @@ int32_t WinMain() {
     Shutdown();
     return 0;
   }
-  const int32_t exitCode = RunFrameLoop(frequency, [] {
+  const auto render = [] {
     if (Engine && Display) Engine->RenderFrame(MainWindow, 0);
-  });
+  };
+  std::unique_ptr<ContentWatch> watch;
+  if (options.watch) watch = std::make_unique<ContentWatch>();
+  const int32_t exitCode =
+      watch ? RunFrameLoop(frequency, render, [&watch] { return watch->Changed(); })
+            : RunFrameLoop(frequency, render);
   Shutdown();
   return exitCode;
 }

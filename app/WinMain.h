@@ -4,9 +4,11 @@
 
 #include <cstdint>
 
-int32_t WinMain();
+// How a start differs from the plain one: the command line has answered the configuration
+// dialog, which is then not shown; the content is watched and reloaded when it is saved.
+struct StartOptions {
+  bool settingsGiven = false;
+  bool watch = false;
+};
 
-// Where the game's content starts, relative to the working directory.
-constexpr const char* kDefinitionPath = "packages/morrels.pkg";
-// More characters than the panel has room for end the program.
-constexpr int32_t kMostCharacters = 5;
+int32_t WinMain(const StartOptions& options = {});

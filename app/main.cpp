@@ -1,5 +1,4 @@
 // Tarnwick: the program's entry point.
-#include <cstdio>
 #include <iostream>
 
 #include "app/CommandLine.h"
@@ -7,10 +6,12 @@
 #include "app/GameFolder.h"
 #include "app/WinMain.h"
 #include "platform/Platform.h"
+#include "platform/ProgramOutput.h"
 #include "platform/Sound.h"
 #include "platform/StopSignals.h"
 
 int main(int argc, char** argv) {
+  RouteLibraryMessages();
   const CommandLine commandLine(argc, argv);
   const CommandLine::Action action = commandLine.action();
   if (action != CommandLine::Play && action != CommandLine::Check) {
@@ -22,12 +23,15 @@ int main(int argc, char** argv) {
                           : ChooseGameFolder(commandLine.gameFolder(), ".", ProgramPath());
   std::string error;
   if (folder && !EnterGameFolder(*folder, &error)) {
-    std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
+    WriteErrorLine(error);
     return 2;
   }
   if (action == CommandLine::Check) return RunCheck(std::cout, std::cerr);
+  StartOptions options;
+  options.settingsGiven = commandLine.ApplySettings();
+  options.watch = commandLine.watch();
   WatchStopSignals();
-  const int32_t exitCode = WinMain();
+  const int32_t exitCode = WinMain(options);
   ShutdownSound();
   ShutdownPlatform();
   return exitCode;

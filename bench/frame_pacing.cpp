@@ -22,6 +22,7 @@
 #include "board/GameEngine.h"
 #include "content/Character.h"
 #include "content/DefinitionFile.h"
+#include "content/GameFiles.h"
 #include "display/DisplayDevice.h"
 #include "display/FrameComposition.h"
 #include "platform/MonotonicCounter.h"

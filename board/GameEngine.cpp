@@ -5,7 +5,9 @@
 #include "board/GridSquare.h"
 #include "content/Character.h"
 #include "content/CharacterCell.h"
+#include "content/ContentReport.h"
 #include "content/DefinitionFile.h"
+#include "content/GameFiles.h"
 #include "display/DisplayDevice.h"
 #include "platform/Platform.h"
 #include "platform/Sound.h"
@@ -19,8 +21,10 @@ GameEngine::GameEngine() { BackgroundSurface = nullptr; }
 GameEngine::~GameEngine() { Release(); }
 
 int32_t GameEngine::Init() {
-  shadedOverlay = Display->LoadBitmap(0, "images/ShadedOverlay.bmp");
-  gridOverlay = Display->LoadBitmap(0, "images/GridOverlay.bmp");
+  shadedOverlay = Display->LoadBitmap(0, kShadedOverlayPath);
+  ContentReport::ReportPicture(ContentReport::Picture::Overlay, kShadedOverlayPath, shadedOverlay);
+  gridOverlay = Display->LoadBitmap(0, kGridOverlayPath);
+  ContentReport::ReportPicture(ContentReport::Picture::Overlay, kGridOverlayPath, gridOverlay);
   Display->SetColorKeyMode(KeyGreen);
   Display->ApplyColorKey(shadedOverlay);
   Display->ApplyColorKey(gridOverlay);

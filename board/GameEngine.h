@@ -25,8 +25,6 @@ struct BoardPosition {
   int32_t row = 0;
 };
 
-constexpr const char* kWarningSound = "sounds/bleep14.wav";
-
 class GameEngine {
  public:
   GameEngine();

@@ -51,8 +51,8 @@ int32_t Character::LoadPackage(const char* path) {
   if (stream_.IsOpen()) stream_.Close();
   stream_.Open(path);
   if (!stream_.IsOpen()) {
-    ContentReport::ReportFailure(kNoFile,
-                                 "character package '" + std::string(path) + "' cannot be opened");
+    ContentReport::ReportFailure(kNoFile, "character package '" + std::string(path) + "' " +
+                                              ContentReport::OpenTrouble(path));
     return kNoFile;
   }
   const ContentReport::Scope reported(ContentReport::Kind::CharacterPackage, path);
@@ -70,10 +70,10 @@ int32_t Character::LoadPackage(const char* path) {
     }
     const int32_t count = SectionScanner::ReadNumber(value);
     if (count > kMaxCells) {
-      ContentReport::ReportFailure(kCountMismatch, "CELLS=" + std::to_string(count) +
-                                                       " makes the character longer than the " +
-                                                       "board (" + std::to_string(kMaxCells) +
-                                                       " squares)");
+      ContentReport::ReportFailure(kCountMismatch,
+                                   SectionScanner::NumberAsWritten("CELLS=", value) +
+                                       " makes the character longer than the " + "board (" +
+                                       std::to_string(kMaxCells) + " squares)");
       stream_.Close();
       return kCountMismatch;
     }

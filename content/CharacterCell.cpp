@@ -27,7 +27,8 @@ int32_t DeclarePackages(const char* key, const char* value, int32_t& count,
                         PackageArray& packages) {
   const int32_t declared = SectionScanner::ReadNumber(value);
   if (declared > CharacterCell::kMaxPackages) {
-    ContentReport::ReportFailure(kCountMismatch, key + std::to_string(declared) + " is more than " +
+    ContentReport::ReportFailure(kCountMismatch, SectionScanner::NumberAsWritten(key, value) +
+                                                     " is more than " +
                                                      std::to_string(CharacterCell::kMaxPackages));
     return kCountMismatch;
   }
@@ -48,8 +49,8 @@ int32_t LoadStill(CharacterCell& cell, const char* path) {
   } else {
     cell.stillSurface = Display ? Display->LoadBitmap(0, path) : nullptr;
     if (!cell.stillSurface) {
-      ContentReport::ReportFailure(kNoStill,
-                                   "still picture '" + std::string(path) + "' cannot be loaded");
+      ContentReport::ReportFailure(kNoStill, "still picture '" + std::string(path) + "' " +
+                                                 ContentReport::PictureTrouble(path));
       return kNoStill;
     }
     ContentReport::ReportPicture(ContentReport::Picture::Still, path, cell.stillSurface);
@@ -75,8 +76,8 @@ int32_t CharacterCell::Load(const char* path) {
   if (stream_.IsOpen()) stream_.Close();
   stream_.Open(path);
   if (!stream_.IsOpen()) {
-    ContentReport::ReportFailure(kNoFile,
-                                 "cell package '" + std::string(path) + "' cannot be opened");
+    ContentReport::ReportFailure(
+        kNoFile, "cell package '" + std::string(path) + "' " + ContentReport::OpenTrouble(path));
     return kNoFile;
   }
   const ContentReport::Scope reported(ContentReport::Kind::CellPackage, path);

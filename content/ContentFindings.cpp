@@ -10,9 +10,13 @@
 #include <utility>
 
 #include "content/DefinitionFile.h"
+#include "content/GameFiles.h"
 #include "content/SectionScanner.h"
+#include "display/BitmapFile.h"
 #include "display/DisplayDevice.h"
+#include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
+#include "platform/ProgramOutput.h"
 #include "platform/WaveFile.h"
 
 namespace {
@@ -22,10 +26,14 @@ constexpr const char* kSeverityNames[] = {"error", "warning", "note"};
 constexpr size_t kQuoteLength = 60;
 
 // The sizes the play screen draws pictures at; a still picture's height is free.
-constexpr int32_t kBackgroundSide = 432;
-constexpr int32_t kButtonWidth = 150;
-constexpr int32_t kButtonHeight = 40;
-constexpr int32_t kStillWidth = 41;
+using PlayScreen::kBoardSide;
+using PlayScreen::kButtonHeight;
+using PlayScreen::kButtonWidth;
+constexpr int32_t kStillWidth = PlayScreen::kSquareSide;
+
+std::string Size(int32_t width, int32_t height) {
+  return std::to_string(width) + " x " + std::to_string(height);
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -84,6 +92,12 @@ bool IsKey(std::string_view text, ContentReport::Names keys) {
   });
 }
 
+// Bytes of a file looked at for how it was saved, and for NUL bytes in its lines.
+constexpr size_t kBytesLookedAt = 1024 * 1024;
+// Bytes whose NUL bytes tell UTF-16 and UTF-32 apart from text.
+constexpr size_t kBytesWeighed = 4096;
+constexpr const char* kSaveAsUtf8 = "save it as UTF-8 (or ASCII) without a byte-order mark";
+
 const char* KindName(ContentReport::Kind kind) {
   switch (kind) {
     case ContentReport::Kind::Definition:
@@ -98,10 +112,17 @@ const char* KindName(ContentReport::Kind kind) {
 
 }  // namespace
 
-ContentFindings::ContentFindings(std::ostream& out) : out_(out) {}
+ContentFindings::ContentFindings(std::ostream& out) : out_(&out) {}
+
+ContentFindings::ContentFindings() = default;
 
 void ContentFindings::Add(Severity severity, const std::string& file, int32_t line,
                           const std::string& text) {
+  Write(severity, file, line, text, false);
+}
+
+void ContentFindings::Write(Severity severity, const std::string& file, int32_t line,
+                            const std::string& text, bool saidAtStart) {
   const auto real = realNames_.find(file);
   const std::string& name = real == realNames_.end() ? file : real->second;
   std::string finding = name;
@@ -117,7 +138,12 @@ void ContentFindings::Add(Severity severity, const std::string& file, int32_t li
     }
   }
   written_.insert(finding);
-  out_ << finding << '\n';
+  if (out_) {
+    *out_ << Printable(finding) << '\n';
+  } else if (severity == Severity::Error || saidAtStart) {
+    WriteErrorLine(finding);
+  }
+  findings_.push_back(Finding{severity, finding, saidAtStart});
   ++counts_[static_cast<int>(severity)];
 }
 
@@ -160,6 +186,13 @@ int32_t ContentFindings::KeyLine(const std::string& file, const std::string& key
   return line == found->second.keyLines.end() ? 0 : line->second;
 }
 
+std::string ContentFindings::KeyValue(const std::string& file, const std::string& key) const {
+  const auto found = files_.find(file);
+  if (found == files_.end()) return "";
+  const auto value = found->second.keyValues.find(key);
+  return value == found->second.keyValues.end() ? "" : value->second;
+}
+
 void ContentFindings::Enter(Kind kind, const char* path) {
   // The path is written in the file that names it; the definition's own path is the game's.
   if (open_.empty()) {
@@ -172,13 +205,110 @@ void ContentFindings::Enter(Kind kind, const char* path) {
   file.path = path;
   file.record = &files_[file.path];
   open_.push_back(std::move(file));
+  if (!open_.back().record->bytesLookedAt) LookAtBytes(open_.back());
+}
+
+std::string ContentFindings::HowSaved(std::string_view bytes) {
+  const auto starts = [bytes](std::string_view mark) { return bytes.starts_with(mark); };
+  const std::string unread = ": the game reads none of its lines as written; ";
+  if (starts(std::string_view("\xFF\xFE\0\0", 4)) || starts(std::string_view("\0\0\xFE\xFF", 4))) {
+    return std::string("the file is saved as UTF-32 (it begins with a byte-order mark)") + unread +
+           kSaveAsUtf8;
+  }
+  if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
+    return std::string("the file is saved as UTF-16 (it begins with a byte-order mark)") + unread +
+           kSaveAsUtf8;
+  }
+  const std::string_view weighed = bytes.substr(0, kBytesWeighed);
+  // NUL bytes by their place in each group of four.
+  size_t nuls[4] = {};
+  size_t controls = 0;
+  for (size_t i = 0; i < weighed.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(weighed[i]);
+    if (byte == 0) ++nuls[i % 4];
+    if ((byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != 0x1A) ||
+        byte == 0x7F) {
+      ++controls;
+    }
+  }
+  const size_t quarter = weighed.size() / 4;
+  const auto mostly = [quarter](size_t count) { return quarter > 0 && count * 10 >= quarter * 9; };
+  const auto few = [quarter](size_t count) { return count * 10 <= quarter; };
+  if ((mostly(nuls[1]) && mostly(nuls[2]) && mostly(nuls[3]) && few(nuls[0])) ||
+      (mostly(nuls[0]) && mostly(nuls[1]) && mostly(nuls[2]) && few(nuls[3]))) {
+    return "the file is saved as UTF-32" + unread + kSaveAsUtf8;
+  }
+  if ((mostly(nuls[1]) && mostly(nuls[3]) && few(nuls[0]) && few(nuls[2])) ||
+      (mostly(nuls[0]) && mostly(nuls[2]) && few(nuls[1]) && few(nuls[3]))) {
+    return "the file is saved as UTF-16" + unread + kSaveAsUtf8;
+  }
+  // Text holds a stray control byte at most; a picture or a program holds them everywhere.
+  if (controls * 20 > weighed.size()) {
+    return "the file is not text (it holds many control bytes): a content file is "
+           "a text file of sections and KEY=value lines";
+  }
+  const size_t end = bytes.find('\x1A');
+  const std::string_view text = bytes.substr(0, end);
+  if (text.find('\r') != std::string_view::npos && text.find('\n') == std::string_view::npos) {
+    return "the lines end in CR alone (as saved on classic Mac OS): the game reads the whole "
+           "file as one line; save it with LF or CR LF line ends";
+  }
+  return "";
+}
+
+void ContentFindings::LookAtBytes(const OpenFile& file) {
+  file.record->bytesLookedAt = true;
+  ContentFile content(file.path.c_str());
+  if (!content.IsOpen()) return;
+  std::string bytes(static_cast<size_t>(std::min<off_t>(content.Size(), kBytesLookedAt)), '\0');
+  size_t taken = 0;
+  while (taken < bytes.size()) {
+    const ssize_t got = content.Read(bytes.data() + taken, bytes.size() - taken);
+    if (got <= 0) break;
+    taken += static_cast<size_t>(got);
+  }
+  bytes.resize(taken);
+  const std::string saved = HowSaved(bytes);
+  if (!saved.empty()) {
+    Add(Severity::Warning, file.path, 0, saved);
+    // What follows from it, line by line, would only hide it.
+    file.record->written = kMostPerFile + 1;
+    return;
+  }
+  const std::string_view text = std::string_view(bytes).substr(0, bytes.find('\x1A'));
+  int32_t line = 1;
+  for (size_t start = 0; start < text.size(); ++line) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    const std::string_view lineText = text.substr(start, end - start);
+    const size_t nul = lineText.find('\0');
+    if (nul != std::string_view::npos) {
+      Add(Severity::Warning, file.path, line,
+          "the line holds a NUL byte, and is read only up to it: as " +
+              Quote(lineText.substr(0, nul)));
+    }
+    start = end + 1;
+  }
+}
+
+void ContentFindings::CheckCellNumbers(const OpenFile& file) {
+  // A character package whose reading stopped on the way was not read to its end.
+  if (file.cells < 0 || !file.scanEnded) return;
+  for (int32_t cell = 0; cell < file.cells; ++cell) {
+    if (file.cellSections.count(cell) == 0) {
+      Add(Severity::Warning, file.path, file.cellsLine,
+          "no section 'CELL " + std::to_string(cell) + "' of CELLS=" + std::to_string(file.cells) +
+              ": cell " + std::to_string(cell) +
+              " gets no package and no picture, and is invisible on the board");
+    }
+  }
 }
 
 void ContentFindings::Leave() {
   if (open_.empty()) return;
   OpenFile& file = open_.back();
   CloseSection(file);
-  if (file.kind == Kind::CellPackage && !file.failed && !file.stillMet) {
+  if (file.kind == Kind::CharacterPackage) CheckCellNumbers(file);
+  if (file.kind == Kind::CellPackage && !file.failed && file.stillLines == 0) {
     Add(Severity::Warning, file.path, 0,
         "no STILL= line: the cell has no picture and is invisible on the board");
   }
@@ -198,6 +328,14 @@ void ContentFindings::Section(int32_t line, const char* name, bool closed, Names
     file.record->sections.emplace(line, SectionMet{literal, number, line});
   }
 
+  if (file.kind == Kind::CharacterPackage && literal == "CELL") {
+    const auto [first, added] = file.cellSections.emplace(number, line);
+    if (!added && number >= 0 && number < file.cells) {
+      Warn("section 'CELL " + std::to_string(number) + "' is given twice (first at line " +
+           std::to_string(first->second) + "): its package is loaded into the same cell, which " +
+           "keeps the first one's picture");
+    }
+  }
   file.section = literal;
   file.number = number;
   file.sectionLine = line;
@@ -229,9 +367,14 @@ void ContentFindings::Line(int32_t line, const char* text, Names keys, size_t ma
   }
   const std::string key = keys[matched];
   int32_t& keyLine = file.record->keyLines[key];
+  if (line >= keyLine) file.record->keyValues[key] = text + key.size();
   keyLine = std::max(keyLine, line);
   file.keyed = true;
-  if (key == "STILL=") file.stillMet = true;
+  if (key == "STILL=") ++file.stillLines;
+  if (key == "CELLS=" && file.cells < 0) {
+    file.cells = std::max(0, SectionScanner::ReadNumber(text + key.size()));
+    file.cellsLine = line;
+  }
   if (Quiet(file)) return;
   const std::string_view value = text + key.size();
   if (!value.empty() && IsBlank(value.front())) {
@@ -250,7 +393,8 @@ void ContentFindings::LineCut(int32_t line) {
 
 void ContentFindings::ScanEnd(bool sectionsMet, int32_t textAfterEndLine) {
   if (open_.empty()) return;
-  const OpenFile& file = open_.back();
+  OpenFile& file = open_.back();
+  file.scanEnded = true;
   if (!sectionsMet) {
     Add(Severity::Warning, file.path, 0, "no sections at all: nothing in the file is read");
   }
@@ -280,34 +424,79 @@ void ContentFindings::Failure(int32_t code, const std::string& reason, int32_t l
 }
 
 void ContentFindings::Repeated(const char* key) {
+  // A cell package loaded a second time for the same cell finds the cell's picture there
+  // already; the character package that loads it twice is told of that.
+  if (std::string_view(key) == "STILL=" && !open_.empty() && open_.back().stillLines < 2) return;
   Warn(std::string("repeated '") + key + "' is ignored: the first one counts");
 }
 
 void ContentFindings::PictureLoaded(Picture which, const char* path, const Surface* surface) {
   if (surface && !open_.empty()) CheckPath(path, open_.back().path, open_.back().line);
   const SurfaceRect size = DisplayDevice::GetSurfaceSize(surface);
-  const std::string shown =
-      size.right > 0 ? std::to_string(size.right) + " x " + std::to_string(size.bottom) : "";
+  const std::string shown = size.right > 0 ? Size(size.right, size.bottom) : "";
   switch (which) {
     case Picture::Background:
-      if (size.right != kBackgroundSide || size.bottom != kBackgroundSide) {
-        Warn("background picture " + Quote(path) + " is " + shown + ", not 432 x 432");
+      if (size.right < kBoardSide || size.bottom < kBoardSide) {
+        Warn("background picture " + Quote(path) + " is " + shown + ", smaller than " +
+             Size(kBoardSide, kBoardSide) +
+             ": the game does not draw it at all, and the board shows black behind the grid");
+      } else if (size.right != kBoardSide || size.bottom != kBoardSide) {
+        Warn("background picture " + Quote(path) + " is " + shown + ", not " +
+             Size(kBoardSide, kBoardSide) + ": only its top-left " + Size(kBoardSide, kBoardSide) +
+             " pixels are drawn");
       }
       break;
     case Picture::ButtonUp:
     case Picture::ButtonDown:
-      if (!surface) {
-        Warn("button picture " + Quote(path) + " cannot be loaded: the button stays empty");
+      if (!surface && !open_.empty()) {
+        const OpenFile& file = open_.back();
+        Write(Severity::Warning, file.path, file.line,
+              "button picture " + Quote(path) + " " + PictureTrouble(path) +
+                  "; the button stays empty",
+              true);
       } else if (size.right != kButtonWidth || size.bottom != kButtonHeight) {
-        Warn("button picture " + Quote(path) + " is " + shown + ", not 150 x 40");
+        Warn("button picture " + Quote(path) + " is " + shown + ", not " +
+             Size(kButtonWidth, kButtonHeight));
       }
       break;
     case Picture::Still:
       if (size.right != kStillWidth) {
         Warn("still picture " + Quote(path) + " is " + std::to_string(size.right) +
-             " pixels wide, not 41");
+             " pixels wide, not " + std::to_string(kStillWidth));
       }
       break;
+    case Picture::Overlay:
+      // The overlays are named by no file: findings about them name the picture itself.
+      CheckPath(path, path, 0);
+      if (!surface) {
+        Add(Severity::Error, path, 0,
+            "board overlay " + PictureTrouble(path) + " (the game stops with \"" +
+                kEngineFailureMessage + "\")");
+      } else if (size.right != kBoardSide || size.bottom != kBoardSide) {
+        Add(Severity::Warning, path, 0,
+            "board overlay is " + shown + ", not " + Size(kBoardSide, kBoardSide));
+      }
+      break;
+  }
+  if (surface) CheckTransparency(which, path);
+}
+
+void ContentFindings::CheckTransparency(Picture which, const char* path) {
+  BitmapFile picture;
+  if (!picture.Read(path) || !picture.MeansTransparency()) return;
+  constexpr const char* kNames[] = {"background picture", "button picture", "button picture",
+                                    "still picture", "board overlay"};
+  const bool keyed = which == Picture::Still || which == Picture::Overlay;
+  const std::string text =
+      std::string(kNames[static_cast<int>(which)]) + " " + Quote(path) +
+      " has an alpha channel that makes parts of it see-through, which the game ignores: those "
+      "parts are drawn in their own colour (a black box where transparency was meant); " +
+      (keyed ? "make them pure green (0, 255, 0), the colour the game leaves out"
+             : "this picture is always drawn whole");
+  if (which == Picture::Overlay) {
+    Add(Severity::Warning, path, 0, text);
+  } else {
+    Warn(text);
   }
 }
 

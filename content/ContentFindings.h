@@ -32,12 +32,25 @@ class ContentFindings : public ContentReport {
   // Section headers remembered of one file at most.
   static constexpr size_t kMostSections = 10000;
 
+  // A finding as written, and whether the game says it on a start that goes on: it is about
+  // something the game leaves out (a button picture that does not load).
+  struct Finding {
+    Severity severity = Severity::Note;
+    std::string text;
+    bool saidAtStart = false;
+  };
+
+  // The check's findings, each written to `out` as it is found; or the game's, where errors and
+  // what is said at start go to standard error as they are found and the rest is kept.
   explicit ContentFindings(std::ostream& out);
+  ContentFindings();
 
   // Findings of the caller's own, about `file` at `line` (0: the whole file), and the counts
   // of those written so far.
   void Add(Severity severity, const std::string& file, int32_t line, const std::string& text);
   int32_t Count(Severity severity) const;
+  // Every finding written so far, in order.
+  const std::vector<Finding>& Findings() const { return findings_; }
 
   // A warning, about `file` at `line`, when `path` names a file only through the fallback
   // for content written on a platform that ignores letter case and separates with '\';
@@ -51,6 +64,8 @@ class ContentFindings : public ContentReport {
   // line of `key` (0 when there is none).
   std::vector<SectionMet> Sections(const std::string& file) const;
   int32_t KeyLine(const std::string& file, const std::string& key) const;
+  // The value of the last line of `key`, as written.
+  std::string KeyValue(const std::string& file, const std::string& key) const;
 
   // The readers' events.
   void Enter(Kind kind, const char* path) override;
@@ -74,7 +89,13 @@ class ContentFindings : public ContentReport {
     FileRecord* record = nullptr;
     int32_t line = 0;
     bool failed = false;
-    bool stillMet = false;
+    bool scanEnded = false;
+    int32_t stillLines = 0;
+    // A character package: its count of cells (-1 before CELLS=), where it is set, and the
+    // first line of each CELL section by its number.
+    int32_t cells = -1;
+    int32_t cellsLine = 0;
+    std::map<int32_t, int32_t> cellSections;
     // The recognised section being read: its literal (empty before the first), number, line,
     // and whether one of its keys has been met.
     std::string section;
@@ -86,24 +107,40 @@ class ContentFindings : public ContentReport {
   struct FileRecord {
     std::map<int32_t, SectionMet> sections;
     std::map<std::string, int32_t> keyLines;
+    std::map<std::string, std::string> keyValues;
     int32_t written = 0;
+    bool bytesLookedAt = false;
   };
+
+  void Write(Severity severity, const std::string& file, int32_t line, const std::string& text,
+             bool saidAtStart);
+  // Why a file's bytes cannot be read as the text they hold: one finding, or empty.
+  static std::string HowSaved(std::string_view bytes);
+  // Looks at the bytes of the file just entered, once: a file saved in an encoding the game
+  // does not read, or not text at all, gets one finding that says so instead of the many its
+  // lines would give; a line that holds a NUL byte is read only up to it.
+  void LookAtBytes(const OpenFile& file);
 
   // A finding about the current line of the current file; Quiet when no more warnings about
   // the file are written, so that a huge file of mistakes is not looked at line by line.
   void Warn(const std::string& text);
   static bool Quiet(const OpenFile& file) { return file.record->written > kMostPerFile; }
+  // Warnings for the cells of a character package that no section, or two, give a package.
+  void CheckCellNumbers(const OpenFile& file);
   // Ends the current section of `file`, with a warning when it is a cell without a package.
   void CloseSection(OpenFile& file);
+  // A warning when a picture that loaded was made to be partly transparent.
+  void CheckTransparency(Picture which, const char* path);
   // A body line that matches no key: why, and what was likely meant.
   void UnknownLine(const std::string& text, Names keys);
   void UnknownSection(const std::string& name, Names literals);
 
-  std::ostream& out_;
+  std::ostream* out_ = nullptr;
   std::vector<OpenFile> open_;
   std::map<std::string, FileRecord> files_;
   // Findings name a file found through the fallback by its real name, for editors to open.
   std::map<std::string, std::string> realNames_;
   std::set<std::string> written_;
+  std::vector<Finding> findings_;
   int32_t counts_[3] = {};
 };

@@ -1,6 +1,9 @@
 // ContentReport: the active report and the readers' ways of telling it.
 #include "content/ContentReport.h"
 
+#include "display/BitmapFile.h"
+#include "platform/ContentFile.h"
+
 namespace {
 
 ContentReport* active = nullptr;
@@ -10,6 +13,25 @@ ContentReport* active = nullptr;
 ContentReport* ContentReport::Active() { return active; }
 
 void ContentReport::Install(ContentReport* report) { active = report; }
+
+std::string ContentReport::OpenTrouble(const char* path) {
+  if (!active) return "cannot be opened";
+  const std::string reason = ContentFile::WhyNotOpened(path);
+  return reason.empty() ? "cannot be read" : "cannot be opened: " + reason;
+}
+
+std::string ContentReport::PictureTrouble(const char* path) {
+  if (!active) return "cannot be loaded";
+  if (!ContentFile::WhyNotOpened(path).empty()) return OpenTrouble(path);
+  ContentFile file(path);
+  char magic[2] = {};
+  if (file.Read(magic, sizeof magic) != sizeof magic || magic[0] != 'B' || magic[1] != 'M') {
+    return "is not a BMP file";
+  }
+  BitmapFile bitmap;
+  if (!bitmap.Read(path)) return "is damaged, or a kind of BMP file the game does not read";
+  return "cannot be loaded";
+}
 
 void ContentReport::ReportFailure(int32_t code, const std::string& reason, int32_t line) {
   if (active) active->Failure(code, reason, line);

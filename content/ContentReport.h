@@ -13,7 +13,7 @@ class Surface;
 class ContentReport {
  public:
   enum class Kind { Definition, CharacterPackage, CellPackage };
-  enum class Picture { Background, ButtonUp, ButtonDown, Still };
+  enum class Picture { Background, ButtonUp, ButtonDown, Still, Overlay };
   // Section literals or keys in the order a reader tests them.
   using Names = std::span<const char* const>;
   // The index of a header or line that matches none of the names.
@@ -51,6 +51,12 @@ class ContentReport {
   virtual void Repeated(const char* key) = 0;
   virtual void PictureLoaded(Picture which, const char* path, const Surface* surface) = 0;
   virtual void AnimationShown(const char* path) = 0;
+
+  // Why a file named by the content gives nothing, in words that follow its name: "cannot be
+  // opened: No such file or directory", "is not a BMP file"... Worked out only for an active
+  // report; without one, the plain words.
+  static std::string OpenTrouble(const char* path);
+  static std::string PictureTrouble(const char* path);
 
   // For the readers: each tells the active report, if there is one.
   static void ReportFailure(int32_t code, const std::string& reason, int32_t line = kCurrentLine);

@@ -60,7 +60,8 @@ int32_t DefinitionFile::ReadHeader(const char* path, DefinitionHeader* header) {
   const ContentReport::Scope reported(ContentReport::Kind::Definition, path);
   stream_.Open(path);
   if (!stream_.IsOpen()) {
-    ContentReport::ReportFailure(kNoFile, "the game definition cannot be opened");
+    ContentReport::ReportFailure(kNoFile,
+                                 "the game definition " + ContentReport::OpenTrouble(path));
     return kNoFile;
   }
   isOpen = 1;
@@ -92,8 +93,9 @@ int32_t DefinitionFile::ReadHeader(const char* path, DefinitionHeader* header) {
         }
         BackgroundSurface = Display ? Display->LoadBitmap(0, value) : nullptr;
         if (!BackgroundSurface) {
-          ContentReport::ReportFailure(
-              kNoBackground, "background picture '" + std::string(value) + "' cannot be loaded");
+          ContentReport::ReportFailure(kNoBackground, "background picture '" + std::string(value) +
+                                                          "' " +
+                                                          ContentReport::PictureTrouble(value));
           return kNoBackground;
         }
         ContentReport::ReportPicture(ContentReport::Picture::Background, value, BackgroundSurface);

@@ -1,6 +1,7 @@
 // SectionScanner: the header scan and body loop over a section file, and its matching rules.
 #include "content/SectionScanner.h"
 
+#include <climits>
 #include <cstring>
 
 #include "content/ContentReport.h"
@@ -116,6 +117,26 @@ int32_t SectionScanner::ReadNumber(const char* text) {
     value = 0u - value;
   }
   return static_cast<int32_t>(value);
+}
+
+std::string SectionScanner::NumberAsWritten(const char* key, const char* value) {
+  const char* start = value;
+  while (IsBlank(*start)) ++start;
+  const char* end = start + (*start == '+' || *start == '-' ? 1 : 0);
+  int64_t magnitude = 0;
+  bool fits = true;
+  for (; *end >= '0' && *end <= '9'; ++end) {
+    magnitude = magnitude * 10 + (*end - '0');
+    if (magnitude > int64_t{INT32_MAX} + 1) {
+      fits = false;
+      magnitude = 0;
+    }
+  }
+  if (magnitude > INT32_MAX && *start != '-') fits = false;
+  const std::string written = end > start ? std::string(start, end) : std::string(value);
+  if (fits) return key + written;
+  return key + written + ", which does not fit a number and is read as " +
+         std::to_string(ReadNumber(value)) + ",";
 }
 
 void SectionScanner::ReadLine(char* into) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <string>
 
 #include "content/SectionStream.h"
 
@@ -37,6 +38,10 @@ class SectionScanner {
   // Reads a signed 32-bit decimal the way section numbers and numeric values are read:
   // leading white space, an optional sign, digits; wraps around beyond the 32-bit range.
   static int32_t ReadNumber(const char* text);
+  // `key` with the number of `value` as written, for a report; a number that does not fit
+  // says so and what it is read as: "CELLS=99999999999, which does not fit a number and is
+  // read as 1215752191,".
+  static std::string NumberAsWritten(const char* key, const char* value);
 
   // Case-insensitive prefix test of the format: does `text` begin with `literal`?
   static bool Matches(const char* text, const char* literal);

@@ -217,6 +217,9 @@ bool BitmapFile::CheckHeaders() {
       masks_[0] = 0xFF0000, masks_[1] = 0x00FF00, masks_[2] = 0x0000FF;
     }
     if (!CheckMasks()) return false;
+    if (bitCount_ == 32 && compression == kBitfields && headerSize >= kRgbaMasksHeaderSize) {
+      alphaMask_ = Read32(kMasksOffset + kMasksSize);
+    }
   }
   if (bitCount_ <= 8) {
     const uint64_t most = uint64_t{1} << bitCount_;
@@ -244,6 +247,21 @@ bool BitmapFile::CheckMasks() const {
   }
   return (masks_[0] & masks_[1]) == 0 && (masks_[0] & masks_[2]) == 0 &&
          (masks_[1] & masks_[2]) == 0;
+}
+
+bool BitmapFile::MeansTransparency() const {
+  if (bytes_.empty() || bitCount_ != 32) return false;
+  const uint32_t unused = ~(masks_[0] | masks_[1] | masks_[2]);
+  const uint32_t alpha = alphaMask_ & unused;
+  const uint32_t first = Read32(pixelOffset_) & unused;
+  for (int32_t y = 0; y < height_; ++y) {
+    for (int32_t x = 0; x < width_; ++x) {
+      const uint32_t value =
+          Read32(pixelOffset_ + stride_ * static_cast<size_t>(y) + 4 * static_cast<size_t>(x));
+      if (alpha ? (value & alpha) != alpha : (value & unused) != first) return true;
+    }
+  }
+  return false;
 }
 
 SdlSurfacePtr BitmapFile::Decode() const {

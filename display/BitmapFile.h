@@ -26,6 +26,11 @@ class BitmapFile {
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
 
+  // Whether a read 32-bit picture was made to be partly transparent, which is not drawn as
+  // such: its alpha mask gives some pixel less than full alpha, or, without one, the byte
+  // that no channel uses differs between pixels.
+  bool MeansTransparency() const;
+
   // The picture in a format of its own: SDL's reader takes palette, RLE and 24-bit pictures;
   // 16- and 32-bit pictures, whose channel masks SDL takes only when they match one of its
   // formats, are unpacked here into 8 bits a channel. Null when the picture cannot be decoded.
@@ -46,4 +51,5 @@ class BitmapFile {
   size_t pixelOffset_ = 0;
   size_t stride_ = 0;
   uint32_t masks_[3] = {};
+  uint32_t alphaMask_ = 0;
 };

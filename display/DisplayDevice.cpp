@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -17,6 +17,7 @@
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/ProgramOutput.h"
 
 namespace {
 
@@ -314,7 +315,7 @@ int32_t DisplayDevice::Fail(int32_t code, const char* call) {
   // SDL's own reason goes to standard error beside the code's message, which names only the
   // step; a step refused without an SDL call has no reason to add.
   const char* reason = SDL_GetError();
-  if (reason && *reason) std::fprintf(stderr, "%s: %s\n", call, reason);
+  if (reason && *reason) WriteErrorLine(std::string(call) + ": " + reason);
   // Released first, so that a refusal to release cannot hide the step that failed.
   Release();
   LastError = code;

@@ -27,6 +27,23 @@ constexpr int32_t kFpsY = 5;
 constexpr uint32_t kFpsTextColor = 0x00FF7F00;
 constexpr uint32_t kFpsBackgroundColor = 0;
 
+// The overlay's lines: one below the other from under the frame-rate line to the bottom.
+constexpr int32_t kOverlayTop = 24;
+constexpr int32_t kOverlayLeft = 4;
+constexpr uint32_t kOverlayTextColor = 0x00FFFFFF;
+constexpr uint32_t kOverlayBackgroundColor = 0x00000090;
+
+struct Overlay {
+  std::vector<std::string> lines;
+  // Counts the changes of the lines, for the frame key.
+  int64_t generation = 0;
+};
+
+Overlay& TheOverlay() {
+  static Overlay overlay;
+  return overlay;
+}
+
 // The left and right edges of the covered rectangles that span the band [top, bottom), in
 // order and merged where they touch.
 std::vector<std::pair<int32_t, int32_t>> CoveredSpans(std::span<const SurfaceRect> covered,
@@ -110,12 +127,21 @@ std::vector<SurfaceRect> FrameComposition::Uncovered(const SurfaceRect& screen,
   return gaps;
 }
 
+void FrameComposition::SetOverlayLines(std::vector<std::string> lines) {
+  Overlay& overlay = TheOverlay();
+  if (lines == overlay.lines) return;
+  overlay.lines = std::move(lines);
+  ++overlay.generation;
+}
+
+const std::vector<std::string>& FrameComposition::OverlayLines() { return TheOverlay().lines; }
+
 void FrameComposition::FrameKey(const GameEngine& engine, std::vector<int64_t>& key) {
   const auto address = [](const void* pointer) {
     return static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer));
   };
   key.assign({ShowFps ? FramesPerSecond : INT64_MIN, CharacterCount, address(BackgroundSurface),
-              address(engine.gridOverlay)});
+              address(engine.gridOverlay), TheOverlay().generation});
   for (int32_t i = 0; i < CharacterCount && i < kMostDrawnCharacters && Characters; ++i) {
     const Character* character = Characters[i].get();
     if (!character) {
@@ -217,6 +243,15 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
     std::snprintf(line, sizeof line, kFpsFormat, FramesPerSecond);
     memory.drawn.push_back(
         display.DrawText(kFpsX, kFpsY, line, kFpsTextColor, kFpsBackgroundColor));
+  }
+  int32_t overlayY = kOverlayTop;
+  for (const std::string& line : TheOverlay().lines) {
+    const SurfaceRect drawn =
+        display.DrawText(kOverlayLeft, overlayY, line, kOverlayTextColor, kOverlayBackgroundColor);
+    if (drawn.bottom <= drawn.top) continue;
+    memory.drawn.push_back(drawn);
+    overlayY = drawn.bottom + 1;
+    if (overlayY >= target->Height()) break;
   }
   if (!noPresent) {
     display.Present(window);

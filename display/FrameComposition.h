@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "display/Surface.h"
@@ -28,5 +29,10 @@ std::vector<SurfaceRect> Uncovered(const SurfaceRect& screen, std::span<const Su
 // board's pictures, where each drawn cell stands and with which picture, and the frame-rate
 // line. Two equal keys compose the same frame, which is then not composed again.
 void FrameKey(const GameEngine& engine, std::vector<int64_t>& key);
+
+// Lines written over the play screen below the frame-rate line, white on dark red, as many as
+// fit: what is wrong with content that is being watched. None by default.
+void SetOverlayLines(std::vector<std::string> lines);
+const std::vector<std::string>& OverlayLines();
 
 }  // namespace FrameComposition

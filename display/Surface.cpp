@@ -3,10 +3,12 @@
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
+
+#include "platform/ProgramOutput.h"
 
 #ifdef TARNWICK_COUNT_SURFACES
 namespace {
@@ -17,7 +19,7 @@ int liveSurfaces = 0;
 // ends, whichever way it ends; one still alive then was leaked or outlived Shutdown.
 void CheckNoSurfaceLeft() {
   if (liveSurfaces == 0) return;
-  std::fprintf(stderr, "tarnwick: %d surfaces still alive at exit\n", liveSurfaces);
+  WriteErrorLine(std::to_string(liveSurfaces) + " surfaces still alive at exit");
   std::abort();
 }
 

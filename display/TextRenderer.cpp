@@ -4,7 +4,9 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include <cstdio>
+#include <string>
+
+#include "platform/ProgramOutput.h"
 
 namespace {
 
@@ -24,9 +26,8 @@ TextRenderer::TextRenderer(const char* fontPath) {
   }
   // Said once, here: without its font the frame-rate line is simply missing from every frame.
   if (!font_) {
-    std::fprintf(stderr,
-                 "Tarnwick: cannot open the font %s (%s); the frame-rate line is not shown\n",
-                 fontPath, TTF_GetError());
+    WriteErrorLine(std::string("cannot open the font ") + fontPath + " (" + TTF_GetError() +
+                   "); the frame-rate line is not shown");
   }
 }
 

@@ -24,10 +24,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/WinMain.h"
 #include "content/Character.h"
 #include "content/CharacterCell.h"
 #include "content/DefinitionFile.h"
+#include "content/GameFiles.h"
 #include "display/DisplayDevice.h"
 #include "display/Surface.h"
 #include "fuzz/ScratchFile.h"

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -106,6 +107,24 @@ ContentFile::ContentFile(const char* path) {
   }
   fd_ = fd;
   size_ = status.st_size;
+}
+
+std::string ContentFile::WhyNotOpened(const char* path) {
+  const ResolvedPath found = ResolveContentPath(path);
+  struct stat status;
+  // Not found at all: a folder on the way may be there but closed to this user.
+  if (found.match == PathMatch::Missing) {
+    return std::strerror(::stat(path, &status) != 0 ? errno : ENOENT);
+  }
+  if (::stat(found.path.c_str(), &status) != 0) return std::strerror(errno);
+  if (S_ISDIR(status.st_mode)) return "it is a folder";
+  if (!S_ISREG(status.st_mode)) return "it is not a regular file";
+  const ContentFile file(path);
+  if (file.IsOpen()) return "";
+  const int fd = ::open(found.path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  return "it changed while it was opened";
 }
 
 ContentFile::~ContentFile() {

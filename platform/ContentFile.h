@@ -42,6 +42,10 @@ class ContentFile {
   ContentFile(const ContentFile&) = delete;
   ContentFile& operator=(const ContentFile&) = delete;
 
+  // Why `path` gives no open file, as the system says it ("No such file or directory"); empty
+  // when it opens.
+  static std::string WhyNotOpened(const char* path);
+
   bool IsOpen() const { return fd_ >= 0; }
   // The descriptor, and the file's size when it was opened.
   int Descriptor() const { return fd_; }

@@ -2,9 +2,9 @@
 #include "platform/MessageBox.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/Gtk.h"
+#include "platform/ProgramOutput.h"
 #include "platform/StopSignals.h"
 
 namespace {
@@ -12,6 +12,16 @@ namespace {
 MessageBoxHandler& Handler() {
   static MessageBoxHandler handler;
   return handler;
+}
+
+struct Shown {
+  uint64_t count = 0;
+  std::string last;
+};
+
+Shown& TheShown() {
+  static Shown shown;
+  return shown;
 }
 
 bool& Echo() {
@@ -86,11 +96,12 @@ void ShowNative(const std::string& text, const std::string& caption) {
 }  // namespace
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
+  ++TheShown().count;
+  TheShown().last = text;
   if (Echo()) {
     std::string line = text;
     std::replace(line.begin(), line.end(), '\n', ' ');
-    std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
-    std::fflush(stderr);
+    WriteErrorLine(line);
   }
   if (Handler()) {
     Handler()(text, caption);
@@ -99,6 +110,20 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   }
 }
 
+uint64_t MessageBoxesShown() { return TheShown().count; }
+
+std::string LastMessageBoxText() { return TheShown().last; }
+
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
 
 void SetMessageBoxEcho(bool echo) { Echo() = echo; }
+
+MessageBoxesHeld::MessageBoxesHeld() : handler_(std::move(Handler())), echo_(Echo()) {
+  Handler() = [](const std::string&, const std::string&) {};
+  Echo() = false;
+}
+
+MessageBoxesHeld::~MessageBoxesHeld() {
+  Handler() = std::move(handler_);
+  Echo() = echo_;
+}

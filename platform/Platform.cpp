@@ -24,6 +24,7 @@ MonotonicCounter realCounter;
 Counter* currentCounter = &realCounter;
 MessageSource* replacedSource = nullptr;
 
+int wakeDescriptor = -1;
 bool quitPosted = false;
 bool stopDelivered = false;
 int32_t quitCode = 0;
@@ -165,6 +166,10 @@ bool InputQueued() {
   return std::any_of(windows.begin(), windows.end(),
                      [](const auto& window) { return X11HasQueuedEvents(window->Sdl()); });
 }
+
+void SetWakeDescriptor(int fd) { wakeDescriptor = fd; }
+
+int WakeDescriptor() { return wakeDescriptor; }
 
 void SetMessageSource(MessageSource* source) { replacedSource = source; }
 

@@ -29,6 +29,10 @@ int InputConnection();
 bool InputQueued();
 void WaitMessage();
 void WaitMessageUntil(int64_t deadline);
+// A descriptor besides the window system's that the waits also return on when it has
+// something to read, such as a watch on the game's files; -1 (the default) for none.
+void SetWakeDescriptor(int fd);
+int WakeDescriptor();
 void PostQuitMessage(int32_t exitCode);
 int64_t DispatchMessage(const Message& message);
 

@@ -16,8 +16,8 @@ constexpr int64_t kMillisecond = MonotonicCounter::kTicksPerSecond / 1000;
 constexpr int64_t kPreciseStretch = 2 * kMillisecond;
 // The last part of the wait is spun, so that a late wake-up of the sleep does not count.
 constexpr int64_t kSpinStretch = 50000;
-// Where the wait cannot watch the stop signals, it looks for one this often.
-constexpr int kStopCheckMilliseconds = 100;
+// Without an X connection, how often a wait for input also looks at the other descriptors.
+constexpr int kOthersLookMs = 100;
 
 timespec ToTimespec(int64_t ticks) {
   timespec ts{};
@@ -92,16 +92,18 @@ void SdlMessageSource::PlaceInWindow(SDL_Event& release, uint32_t windowId) {
 
 void SdlMessageSource::Wait() {
   mayHaveInput_ = true;
-  // On X11 the wait is on the server connection and the stop signals together; elsewhere it
-  // looks for a stop signal between waits on the event queue.
-  const int connection = InputConnection();
-  if (connection < 0) {
-    SDL_WaitEventTimeout(nullptr, kStopCheckMilliseconds);
+  // SDL's own wait cannot hear other descriptors: on X11 the server connection is slept on
+  // together with the stop signals' and the watched game's; with no X connection, SDL's queue
+  // is waited on in turns with a look at those. A descriptor of -1 is passed over.
+  pollfd waits[] = {
+      {InputConnection(), POLLIN, 0}, {StopDescriptor(), POLLIN, 0}, {WakeDescriptor(), POLLIN, 0}};
+  if (waits[0].fd < 0) {
+    while (!SDL_WaitEventTimeout(nullptr, kOthersLookMs) && poll(waits + 1, 2, 0) == 0) {
+    }
     return;
   }
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || InputQueued()) return;
-  pollfd waits[] = {{connection, POLLIN, 0}, {StopDescriptor(), POLLIN, 0}};
-  ppoll(waits, 2, nullptr, nullptr);
+  ppoll(waits, 3, nullptr, nullptr);
 }
 
 void SdlMessageSource::WaitUntil(int64_t deadline) {
@@ -116,9 +118,10 @@ void SdlMessageSource::WaitUntil(int64_t deadline) {
     }
     const int64_t remaining = deadline - clock_.Now();
     if (remaining < 0) return;
-    pollfd waits[] = {{connection, POLLIN, 0}, {StopDescriptor(), POLLIN, 0}};
+    pollfd waits[] = {
+        {connection, POLLIN, 0}, {StopDescriptor(), POLLIN, 0}, {WakeDescriptor(), POLLIN, 0}};
     const timespec timeout = ToTimespec(remaining + 1);
-    if (ppoll(waits, 2, &timeout, nullptr) != 0) mayHaveInput_ = true;
+    if (ppoll(waits, 3, &timeout, nullptr) != 0) mayHaveInput_ = true;
     return;
   }
   mayHaveInput_ = true;

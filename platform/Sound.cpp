@@ -11,6 +11,8 @@
 #include <memory>
 #include <set>
 
+#include "platform/ContentFile.h"
+#include "platform/ProgramOutput.h"
 #include "platform/WaveFile.h"
 
 namespace {
@@ -88,7 +90,7 @@ Mix_Chunk* LoadChunk(Audio& audio, const char* path) {
   if (!wave.Refusal().empty()) {
     const std::string line = std::string(path) + ": " + wave.Refusal();
     if (audio.refusalsSaid.insert(line).second) {
-      std::fprintf(stderr, "Tarnwick: no sound: %s\n", line.c_str());
+      WriteErrorLine("no sound: " + line);
     }
     return nullptr;
   }
@@ -108,11 +110,11 @@ void OpenDevice(Audio& audio) {
   if (audio.tried) return;
   audio.tried = true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "Tarnwick: no sound: %s\n", SDL_GetError());
+    WriteErrorLine(std::string("no sound: ") + SDL_GetError());
     return;
   }
   if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, kBufferSamples) != 0) {
-    std::fprintf(stderr, "Tarnwick: no sound: %s\n", Mix_GetError());
+    WriteErrorLine(std::string("no sound: ") + Mix_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return;
   }
@@ -163,6 +165,12 @@ void PlaySoundFile(const char* path) {
   OpenDevice(audio);
   if (!audio.open) return;
   if (Mix_Chunk* chunk = Chunk(audio, path)) Mix_PlayChannel(-1, chunk, 0);
+}
+
+void ForgetSounds() {
+  Audio& audio = ReadyAudio();
+  if (audio.open) Mix_HaltChannel(-1);
+  audio.chunks.clear();
 }
 
 void SetSoundHandler(SoundHandler handler) { Handler() = std::move(handler); }

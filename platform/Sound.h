@@ -13,6 +13,9 @@ void OpenSound(const char* path);
 // Plays a sound. A file that could not be loaded before is tried again.
 void PlaySoundFile(const char* path);
 
+// Sounds loaded so far are loaded again when next played: their files have been saved anew.
+void ForgetSounds();
+
 // Tests record the sounds instead of playing them; an empty handler restores playback.
 using SoundHandler = std::function<void(const std::string& path)>;
 void SetSoundHandler(SoundHandler handler);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Settings.h"
 
 namespace {
 
@@ -71,6 +72,58 @@ TEST(CommandLineTest, ReadsOptionsAnywhereAndOneGameFolder) {
     EXPECT_EQ(line.gameFolder(), c.folder) << c;
     EXPECT_EQ(line.error(), c.error) << c;
   }
+}
+
+struct SettingsCase {
+  std::vector<std::string> arguments;
+  std::optional<int32_t> mode, depth, rate;
+  std::string error;
+};
+
+std::string Rate(const std::string& given) {
+  return given + " for --fps: give a number between 1 and 60";
+}
+
+TEST(CommandLineTest, AnswersTheDialogAsTheDialogWould) {
+  constexpr int32_t W = DisplayWindowed, F = DisplayFullScreen;
+  const SettingsCase cases[] = {
+      {{"--fullscreen", "--depth", "24", "--fps=30"}, F, 24, 30, ""},
+      {{"--windowed", "--windowed"}, W, none, none, ""},
+      {{"--depth=32", "--fps", "1"}, none, 32, 1, ""},
+      {{"--fps", "61"}, none, none, none, Rate("frame rate '61'")},
+      {{"--fps=0"}, none, none, none, Rate("frame rate '0'")},
+      {{"--fps="}, none, none, none, Rate("no frame rate")},
+      {{"--fps", "-5"}, none, none, none, Rate("frame rate '-5'")},
+      {{"--fps", "12x"}, none, none, none, Rate("frame rate '12x'")},
+      {{"--fps", "99999999999"}, none, none, none, Rate("frame rate '99999999999'")},
+      {{"--fps"}, none, none, none, "option '--fps' requires an argument"},
+      {{"--depth", "8"}, none, none, none, "colour depth '8' for --depth: give 16, 24 or 32"},
+      {{"--windowed", "--fullscreen"},
+       none,
+       none,
+       none,
+       "--windowed and --fullscreen cannot both be given"},
+      {{"--watch=yes"}, none, none, none, "option '--watch' doesn't allow an argument"},
+  };
+  for (const SettingsCase& c : cases) {
+    const CommandLine line(c.arguments);
+    EXPECT_EQ(line.action(), c.error.empty() ? Play : Refuse) << c.arguments[0];
+    EXPECT_EQ(line.error(), c.error) << c.arguments[0];
+    if (!c.error.empty()) continue;
+    EXPECT_EQ(line.displayMode(), c.mode) << c.arguments[0];
+    EXPECT_EQ(line.colorDepth(), c.depth) << c.arguments[0];
+    EXPECT_EQ(line.frameRate(), c.rate) << c.arguments[0];
+  }
+}
+
+TEST(CommandLineTest, ShowsTheDialogUnlessASettingIsGiven) {
+  EXPECT_FALSE(CommandLine(std::vector<std::string>{"--watch"}).ApplySettings());
+  MaxFrameRate = 5;
+  ASSERT_TRUE(CommandLine(std::vector<std::string>{"--depth=24"}).ApplySettings());
+  EXPECT_EQ(ColorDepth, 24);
+  EXPECT_EQ(DisplayMode, DisplayWindowed);
+  EXPECT_EQ(MaxFrameRate, 60);
+  ColorDepth = 16;
 }
 
 TEST(CommandLineTest, SkipsTheProgramsName) {

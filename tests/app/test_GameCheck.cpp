@@ -69,6 +69,19 @@ void Edit(const fs::path& file, const std::string& from, const std::string& to) 
   std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
 
+// `text` as UTF-16 (little-endian, with its byte-order mark).
+std::string Utf16(const std::string& text) {
+  std::string wide = "\xFF\xFE";
+  for (const char c : text) wide += std::string{c, '\0'};
+  return wide;
+}
+
+// `text` with its lines ended by CR alone.
+std::string CrOnly(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', '\r');
+  return text;
+}
+
 std::string Repeat(const std::string& text, int times) {
   std::string repeated;
   for (int i = 0; i < times; ++i) repeated += text;
@@ -89,11 +102,12 @@ const std::string kFail = "(the game stops with \"Failed to process package. Err
 const FindingCase kFindingCases[] = {
     // Errors: every code of the readers and every start-up failure that content causes.
     {"NoDefinition", "packages/morrels.pkg", nullptr, "",
-     "packages/morrels.pkg: error: the game definition cannot be opened (the game ends without a "
-     "message)"},
+     "packages/morrels.pkg: error: the game definition cannot be opened: No such file or directory "
+     "(the game ends without a message)"},
     {"NoBackground", "packages/morrels.pkg", "board.bmp", "bord.bmp",
-     "packages/morrels.pkg:5: error: background picture 'images/bord.bmp' cannot be loaded (the "
-     "game reads no further in the header and shows no board picture)"},
+     "packages/morrels.pkg:5: error: background picture 'images/bord.bmp' cannot be opened: No "
+     "such "
+     "file or directory (the game reads no further in the header and shows no board picture)"},
     {"HeaderIncomplete", "packages/morrels.pkg", "NAME=Mini\n", "",
      "packages/morrels.pkg:1: error: the header lacks NAME= (the game ends without a message)"},
     {"TooManyCharacters", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=6",
@@ -104,7 +118,8 @@ const FindingCase kFindingCases[] = {
      "packages/morrels.pkg:4: error: there is no section CHARACTER 1, which CHARACTERS=2 asks for "
      "(the game ends without a message)"},
     {"NoCharacterPackage", "packages/morrels.pkg", "one.chr", "none.chr",
-     "packages/morrels.pkg:9: error: character package 'packages/none.chr' cannot be opened " +
+     "packages/morrels.pkg:9: error: character package 'packages/none.chr' cannot be opened: No "
+     "such file or directory " +
          kFail + "-11\")"},
     {"CellOutsideTheCount", "packages/one.chr", "[CELL 0]", "[CELL 1]",
      "packages/one.chr:3: error: section 'CELL 1' is outside CELLS=1 (cells 0 to 0) " + kFail +
@@ -112,16 +127,31 @@ const FindingCase kFindingCases[] = {
     {"CellBeforeTheCount", "packages/one.chr", "[HEADER]\nCELLS=1\n", "",
      "packages/one.chr:1: error: section 'CELL 0' comes before any CELLS= line " + kFail + "-1\")"},
     {"CellCountMismatch", "packages/one.chr", "CELLS=1", "CELLS=2",
-     "packages/one.chr:2: error: CELLS=2 but 1 cell packages loaded " + kFail + "-12\")"},
+     "packages/one.chr:2: error: CELLS=2 but 1 cell packages loaded " + kFail + "-12\")", 2},
+    {"CellNumberSkipped", "packages/one.chr", "CELLS=1", "CELLS=2",
+     "packages/one.chr:2: warning: no section 'CELL 1' of CELLS=2: cell 1 gets no package and no "
+     "picture, and is invisible on the board",
+     2},
+    {"CellNumberTwice", "packages/one.chr", "CELLS=1",
+     "CELLS=2\n[CELL 0]\nPACKAGE=packages/one.cel",
+     "packages/one.chr:5: warning: section 'CELL 0' is given twice (first at line 3): its package "
+     "is loaded into the same cell, which keeps the first one's picture",
+     2},
+    {"NumberTooLarge", "packages/one.chr", "CELLS=1", "CELLS=99999999999",
+     "packages/one.chr:2: error: CELLS=99999999999, which does not fit a number and is read as "
+     "1215752191, makes the character longer than the board (10 squares) " +
+         kFail + "-12\")"},
     {"LongerThanTheBoard", "packages/one.chr", "CELLS=1", "CELLS=11",
      "packages/one.chr:2: error: CELLS=11 makes the character longer than the board (10 squares) " +
          kFail + "-12\")"},
     {"NoCellPackage", "packages/one.chr", "one.cel", "two.cel",
-     "packages/one.chr:4: error: cell package 'packages/two.cel' cannot be opened " + kFail +
-         "-21\")"},
+     "packages/one.chr:4: error: cell package 'packages/two.cel' cannot be opened: No such file or "
+     "directory " +
+         kFail + "-21\")"},
     {"NoStill", "packages/one.cel", "still.bmp", "gone.bmp",
-     "packages/one.cel:3: error: still picture 'images/gone.bmp' cannot be loaded " + kFail +
-         "-22\")"},
+     "packages/one.cel:3: error: still picture 'images/gone.bmp' cannot be opened: No such file or "
+     "directory " +
+         kFail + "-22\")"},
     {"PackageSectionOutside", "packages/one.cel", "", "[IDLE 0]\n",
      "packages/one.cel:4: error: section 'IDLE 0' is outside IDLE PACKAGES=0 (no sections; the "
      "count must come first) " +
@@ -135,8 +165,9 @@ const FindingCase kFindingCases[] = {
     {"TooManyPackages", "packages/one.cel", "IDLE PACKAGES=0", "IDLE PACKAGES=101",
      "packages/one.cel:2: error: IDLE PACKAGES=101 is more than 100 " + kFail + "-24\")"},
     {"NoOverlay", "images/GridOverlay.bmp", nullptr, "",
-     "images/GridOverlay.bmp: error: board overlay cannot be loaded (the game stops with \"Failed "
-     "to initialize game engine.\")"},
+     "images/GridOverlay.bmp: error: board overlay cannot be opened: No such file or directory "
+     "(the "
+     "game stops with \"Failed to initialize game engine.\")"},
     // Warnings: what the game accepts without a word.
     {"MistypedKey", "packages/morrels.pkg", "Button_Up", "Buton_Up",
      "packages/morrels.pkg:7: warning: unknown key 'Buton_Up=' is ignored; did you mean "
@@ -149,6 +180,28 @@ const FindingCase kFindingCases[] = {
     {"CrLfLineEnds", "packages/one.chr", "[HEADER]\nCELLS=1\n",
      "[HEADER]\r\n\r\nCELLS=1\r\nBOGUS=1\r\n",
      "packages/one.chr:4: warning: unknown key 'BOGUS=' is ignored (keys here: CELLS=)"},
+    {"ControlBytes", "packages/one.chr", "", "\x1b]0;owned\x07=1\n",
+     "packages/one.chr:5: warning: unknown key '\\x1b]0;owned\\x07=' is ignored (keys here: "
+     "PACKAGE=)"},
+    {"NulByte", "packages/morrels.pkg", "one.chr", std::string("o\0ne.chr", 8),
+     "packages/morrels.pkg:9: warning: the line holds a NUL byte, and is read only up to it: as "
+     "'Package=packages/o'",
+     2},
+    {"Utf16", "packages/one.chr", kCharacter, Utf16(kCharacter),
+     "packages/one.chr: warning: the file is saved as UTF-16 (it begins with a byte-order mark): "
+     "the game reads none of its lines as written; save it as UTF-8 (or ASCII) without a "
+     "byte-order mark",
+     2},
+    {"Utf16WithoutMark", "packages/one.cel", kCell, Utf16(kCell).substr(2),
+     "packages/one.cel: warning: the file is saved as UTF-16: the game reads none of its lines as "
+     "written; save it as UTF-8 (or ASCII) without a byte-order mark"},
+    {"CrOnly", "packages/one.chr", kCharacter, CrOnly(kCharacter),
+     "packages/one.chr: warning: the lines end in CR alone (as saved on classic Mac OS): the game "
+     "reads the whole file as one line; save it with LF or CR LF line ends",
+     2},
+    {"NotText", "packages/one.cel", kCell, std::string(300, '\x01'),
+     "packages/one.cel: warning: the file is not text (it holds many control bytes): "
+     "a content file is a text file of sections and KEY=value lines"},
     {"IndentedKey", "packages/one.chr", "CELLS=1", " CELLS=1",
      "packages/one.chr:2: warning: indented key 'CELLS=' is ignored: keys begin in the first "
      "column",
@@ -182,8 +235,8 @@ const FindingCase kFindingCases[] = {
      "rest is read as a new line",
      2},
     {"NoButtonPicture", "packages/morrels.pkg", "up.bmp", "nope.bmp",
-     "packages/morrels.pkg:7: warning: button picture 'images/nope.bmp' cannot be loaded: the "
-     "button stays empty"},
+     "packages/morrels.pkg:7: warning: button picture 'images/nope.bmp' cannot be opened: No such "
+     "file or directory; the button stays empty"},
     {"CharacterWithoutCells", "packages/morrels.pkg", "Package=packages/one.chr\n", "",
      "packages/morrels.pkg:6: warning: character 0 has no cells"},
     {"CellWithoutStill", "packages/one.cel", "STILL=images/still.bmp\n", "",
@@ -196,14 +249,21 @@ const FindingCase kFindingCases[] = {
     {"NoSections", "packages/one.cel", "[HEADER]", "HEADER",
      "packages/one.cel: warning: no sections at all: nothing in the file is read", 2},
     {"BackgroundSize", "packages/morrels.pkg", "board.bmp", "up.bmp",
-     "packages/morrels.pkg:5: warning: background picture 'images/up.bmp' is 150 x 40, not 432 x "
-     "432"},
+     "packages/morrels.pkg:5: warning: background picture 'images/up.bmp' is 150 x 40, smaller "
+     "than 432 x 432: the game does not draw it at all, and the board shows black behind the "
+     "grid"},
+    {"TransparencyMeant", "packages/one.cel", "still.bmp", "alpha.bmp",
+     "packages/one.cel:3: warning: still picture 'images/alpha.bmp' has an alpha channel that "
+     "makes parts of it see-through, which the game ignores: those parts are drawn in their own "
+     "colour (a black box where transparency was meant); make them pure green (0, 255, 0), the "
+     "colour the game leaves out"},
     {"ButtonSize", "packages/morrels.pkg", "images/down.bmp", "images/board.bmp",
      "packages/morrels.pkg:8: warning: button picture 'images/board.bmp' is 432 x 432, not 150 x "
      "40"},
     {"BackgroundHeight", "packages/morrels.pkg", "board.bmp", "low.bmp",
-     "packages/morrels.pkg:5: warning: background picture 'images/low.bmp' is 432 x 40, not 432 x "
-     "432"},
+     "packages/morrels.pkg:5: warning: background picture 'images/low.bmp' is 432 x 40, smaller "
+     "than 432 x 432: the game does not draw it at all, and the board shows black behind the "
+     "grid"},
     {"ButtonHeight", "packages/morrels.pkg", "images/down.bmp", "images/high.bmp",
      "packages/morrels.pkg:8: warning: button picture 'images/high.bmp' is 150 x 432, not 150 x "
      "40"},
@@ -237,11 +297,13 @@ const FindingCase kFindingCases[] = {
          "-1\")",
      102},
     {"DefinitionIsADevice", "packages/morrels.pkg", nullptr, "/dev/zero",
-     "packages/morrels.pkg: error: the game definition cannot be opened (the game ends without a "
-     "message)"},
+     "packages/morrels.pkg: error: the game definition cannot be opened: it is not a regular file "
+     "(the game ends without a message)"},
     {"StillIsALinkLoop", "images/still.bmp", nullptr, "images/still.bmp",
-     "packages/one.cel:3: error: still picture 'images/still.bmp' cannot be loaded " + kFail +
-         "-22\")"},
+     "packages/one.cel:3: error: still picture 'images/still.bmp' cannot be opened: Too many "
+     "levels "
+     "of symbolic links " +
+         kFail + "-22\")"},
 };
 
 class GameCheckTest : public ::testing::Test {
@@ -262,7 +324,7 @@ class GameCheckTest : public ::testing::Test {
     fs::copy_file(images / "ShadedOverlay.bmp", to / "ShadedOverlay.bmp");
     fs::create_directories(folder.path() / "sounds");
     fs::copy_file(SampleGame() / "sounds/bleep14.wav", folder.path() / "sounds/bleep14.wav");
-    for (const char* name : {"low.bmp", "high.bmp"}) {
+    for (const char* name : {"low.bmp", "high.bmp", "alpha.bmp"}) {
       fs::copy_file(pictures_->path() / name, to / name);
     }
   }
@@ -275,6 +337,12 @@ class GameCheckTest : public ::testing::Test {
                                   " xc:grey BMP3:'" + (pictures_->path() / name).string() + "'";
       ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
+    // A still made to be partly transparent, as drawing programs save one.
+    const std::string command =
+        "/usr/bin/convert -size 41x60 xc:'rgba(0,0,0,0)' -fill red -draw "
+        "'rectangle 0,0 20,30' BMP:'" +
+        (pictures_->path() / "alpha.bmp").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
   static void TearDownTestSuite() { pictures_.reset(); }
 
@@ -351,6 +419,11 @@ const VerdictCase kVerdictCases[] = {
     {"FifoOverlay", Change::kFifo, "images/GridOverlay.bmp", nullptr, nullptr, kEngine},
     {"FifoBackground", Change::kFifo, "images/Board.bmp", nullptr, nullptr, kStarts},
     {"FifoSound", Change::kFifo, "sounds/bleep14.wav", nullptr, nullptr, kStarts},
+    {"NoCharacters", Change::kEdit, "packages/morrels.pkg", "CHARACTERS=5", "CHARACTERS=-1",
+     "the game starts with no characters: the panel is empty"},
+    {"CountTooLarge", Change::kEdit, "packages/morrels.pkg", "CHARACTERS=5",
+     "CHARACTERS=99999999999999999999",
+     "the game stops with \"Too many characters in definition file. Terminating\""},
 };
 
 TEST_F(GameCheckTest, VerdictAgreesWithTheGame) {

@@ -58,10 +58,10 @@ TEST(GameFolderTest, EntersOnlyAFolderThatCanBeRead) {
   };
   for (const Case& c : {
            Case{root.PathOf("game"), ""},
-           Case{root.PathOf("none"), "cannot play in game folder '" + root.PathOf("none") +
-                                         "': No such file or directory"},
+           Case{root.PathOf("none"),
+                "cannot open game folder '" + root.PathOf("none") + "': No such file or directory"},
            Case{root.PathOf("game/packages/morrels.pkg"),
-                "cannot play in game folder '" + root.PathOf("game/packages/morrels.pkg") +
+                "cannot open game folder '" + root.PathOf("game/packages/morrels.pkg") +
                     "': Not a directory"},
        }) {
     std::string error;

@@ -165,7 +165,7 @@ TEST_F(DisplayDeviceTest, ARefusalBySdlWritesSdlsReasonOnItsOwnLine) {
   EXPECT_EQ(device->Init(kWindowed, nullptr, 640, 480, 32, 0), 0);
   const std::string said = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(LastError, ErrorCreateDisplay);
-  EXPECT_EQ(said.rfind("SDL_InitSubSystem: ", 0), 0u) << said;
+  EXPECT_EQ(said.rfind("Tarnwick: SDL_InitSubSystem: ", 0), 0u) << said;
   EXPECT_NE(said.find("no-such-driver"), std::string::npos) << said;
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }

@@ -35,6 +35,10 @@ PLAY_TITLE = "Tarnwick"
 BOX_TITLE = "Tarnwick"
 # Every message box the program shows is also written to standard error with this prefix.
 MESSAGE_PREFIX = "Tarnwick: "
+# Beside its boxes, a start that fails says what is wrong in the check's form ("file:line:
+# error: ..."), then how to run the check.
+FINDING = re.compile(r"^.+?(:\d+)?: (error|warning|note): ")
+CHECK_HINT = re.compile(r"^run 'tarnwick --check .+' to see every problem at once$")
 # The display's report of pictures still alive when it closes: no way of ending may show it.
 BUFFERS_ALIVE = "Failed to Release DirectDraw object. Buffers still exist"
 
@@ -194,10 +198,22 @@ class Program:
     def stderr_lines(self):
         return list(self._stderr)
 
-    def messages(self):
-        """The texts of the message boxes shown so far, in order."""
+    def said(self):
+        """Every line of standard error, without the prefix."""
         return [line[len(MESSAGE_PREFIX):] for line in self._stderr
                 if line.startswith(MESSAGE_PREFIX)]
+
+    def messages(self):
+        """The texts of the message boxes shown so far, in order."""
+        return [line for line in self.said() if not self.is_finding(line)]
+
+    def findings(self):
+        """What the program said about the content, in the check's form, and the check hint."""
+        return [line for line in self.said() if self.is_finding(line)]
+
+    @staticmethod
+    def is_finding(line):
+        return bool(FINDING.match(line) or CHECK_HINT.match(line))
 
     def wait_message(self, text, timeout=DEFAULT_TIMEOUT):
         """Waits for a message box text on standard error (its line breaks become spaces)."""

@@ -10,7 +10,7 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
 
-TRY_HELP = "Try 'tarnwick --help' for more information."
+TRY_HELP = "Tarnwick: Try 'tarnwick --help' for more information."
 
 
 def project_version():
@@ -35,12 +35,14 @@ class CommandLineTest(harness.TestCase):
         missing = harness.GAME_DIR / "no such folder"
         definition = harness.GAME_DIR / "packages" / "morrels.pkg"
         for args, lines in (
-                (["--bogus"], ["tarnwick: unrecognized option '--bogus'", TRY_HELP]),
-                (["a", "b"], ["tarnwick: extra operand 'b': give one GAME_FOLDER at most",
+                (["--bogus"], ["Tarnwick: unrecognized option '--bogus'", TRY_HELP]),
+                (["--fps", "0"], ["Tarnwick: frame rate '0' for --fps: give a number between 1 "
+                                   "and 60"]),
+                (["a", "b"], ["Tarnwick: extra operand 'b': give one GAME_FOLDER at most",
                               TRY_HELP]),
-                ([missing], [f"tarnwick: cannot play in game folder '{missing}': "
+                ([missing], [f"Tarnwick: cannot open game folder '{missing}': "
                              "No such file or directory"]),
-                ([definition], [f"tarnwick: cannot play in game folder '{definition}': "
+                ([definition], [f"Tarnwick: cannot open game folder '{definition}': "
                                 "Not a directory"])):
             with self.subTest(args=args):
                 code, out, err = self.run_program(*args)

@@ -53,6 +53,87 @@ def as_written_on_the_home_platform(folder):
         (folder / old).rename(folder / new)
 
 
+def line_of(name, text):
+    """Where the first line of the sample game's file `name` that starts with `text` is:
+    "name:line"."""
+    for number, line in enumerate((harness.GAME_DIR / name).read_text().splitlines(), start=1):
+        if line.startswith(text):
+            return f"{name}:{number}"
+    raise AssertionError(f"{text!r} not in {name}")
+
+
+def remove(name):
+    return lambda folder: (folder / name).unlink()
+
+
+def rewrite(name, transform):
+    def change(folder):
+        path = folder / name
+        path.write_bytes(transform(path.read_bytes()))
+    return change
+
+
+DEFINITION = "packages/morrels.pkg"
+FAILED = "Failed to process package. Error "
+NO_HEADER = "packages/morrels.pkg: error: there is no HEADER section (the game ends without a message)"
+NOT_UTF8 = ": the game reads none of its lines as written; save it as UTF-8 (or ASCII) without a " \
+           "byte-order mark"
+
+# How a broken copy of the sample game starts: the boxes it shows, whether it then plays, and
+# the findings it writes to standard error beside them, each the start of one line.
+FAILED_STARTS = [
+    ("no definition", remove(DEFINITION), [], False,
+     ["packages/morrels.pkg: error: the game definition cannot be opened: No such file or "
+      "directory"]),
+    ("empty definition", rewrite(DEFINITION, lambda _: b""), [], False,
+     [NO_HEADER, "packages/morrels.pkg: warning: no sections at all"]),
+    ("space before '='", lambda f: edit(f / DEFINITION, "NAME=", "NAME ="), [], False,
+     [line_of(DEFINITION, "NAME=") + ": warning: 'NAME =' is not the key 'NAME='",
+      line_of(DEFINITION, "[HEADER]") + ": error: the header lacks NAME= (the game ends"]),
+    ("indented key", lambda f: edit(f / DEFINITION, "DESCRIPTION=", "  DESCRIPTION="), [], False,
+     [line_of(DEFINITION, "DESCRIPTION=") + ": warning: indented key 'DESCRIPTION=' is ignored",
+      line_of(DEFINITION, "[HEADER]") + ": error: the header lacks DESCRIPTION= (the game"]),
+    ("UTF-16", rewrite(DEFINITION, lambda text: text.decode().encode("utf-16")), [], False,
+     ["packages/morrels.pkg: warning: the file is saved as UTF-16 (it begins with a byte-order "
+      "mark)" + NOT_UTF8, NO_HEADER]),
+    ("UTF-32 without a mark", rewrite(DEFINITION, lambda text: text.decode().encode("utf-32-le")),
+     [], False, ["packages/morrels.pkg: warning: the file is saved as UTF-32" + NOT_UTF8, NO_HEADER]),
+    ("CR line ends", rewrite(DEFINITION, lambda text: text.replace(b"\n", b"\r")), [], False,
+     ["packages/morrels.pkg: warning: the lines end in CR alone (as saved on classic Mac OS): the "
+      "game reads the whole file as one line; save it with LF or CR LF line ends", NO_HEADER]),
+    ("not text", lambda f: shutil.copy(f / "images/Board.bmp", f / DEFINITION), [], False,
+     ["packages/morrels.pkg: warning: the file is not text", NO_HEADER]),
+    ("section numbered twice", lambda f: edit(f / DEFINITION, "[CHARACTER 2]", "[CHARACTER 1]"),
+     [], False,
+     [line_of(DEFINITION, "CHARACTERS=") + ": error: there is no section CHARACTER 2, which "
+      "CHARACTERS=5 asks for (the game ends without a message)",
+      line_of(DEFINITION, "[CHARACTER 2]") + ": warning: section 'CHARACTER 1' is never read: the "
+      "one at line " + line_of(DEFINITION, "[CHARACTER 1]").split(":")[1] + " comes first"]),
+    ("character package", remove("packages/characters/puffballs.chr"), [FAILED + "-11"], False,
+     [line_of(DEFINITION, "Package=packages/characters/puffballs.chr") + ": error: character package "
+      "'packages/characters/puffballs.chr' cannot be opened: No such file or directory"]),
+    ("cell package", remove("packages/cells/inkcap_1.cel"), [FAILED + "-21"], False,
+     [line_of("packages/characters/inkcaps.chr", "PACKAGE=packages/cells/inkcap_1") + ": error: cell package "
+      "'packages/cells/inkcap_1.cel' cannot be opened: No such file or directory"]),
+    ("still picture", remove("images/cells/inkcap_1.bmp"), [FAILED + "-22"], False,
+     [line_of("packages/cells/inkcap_1.cel", "STILL=images") + ": error: still picture "
+      "'images/cells/inkcap_1.bmp' cannot be opened: No such file or directory"]),
+    ("still picture not a BMP", lambda f: shutil.copy(f / DEFINITION, f / "images/cells/morel_3.bmp"),
+     [FAILED + "-22"], False,
+     [line_of("packages/cells/morel_3.cel", "STILL=images") + ": error: still picture "
+      "'images/cells/morel_3.bmp' is not a BMP file"]),
+    ("overlay", remove("images/GridOverlay.bmp"), ["Failed to initialize game engine."], False,
+     ["images/GridOverlay.bmp: error: board overlay cannot be opened: No such file or directory"]),
+    ("six characters", lambda f: edit(f / DEFINITION, "CHARACTERS=5", "CHARACTERS=6"),
+     ["Too many characters in definition file. Terminating"], False,
+     [line_of(DEFINITION, "CHARACTERS=") + ": error: CHARACTERS=6 is more than 5"]),
+    ("button picture", remove("images/buttons/inkcap_up.bmp"), [], True,
+     [line_of(DEFINITION, "Button_Up=images/buttons/inkcap_up") + ": warning: button picture "
+      "'images/buttons/inkcap_up.bmp' cannot be opened: No such file or directory; the button "
+      "stays empty"]),
+]
+
+
 def square_centre(column, row):
     return 17 + 43 * column + 20, 35 + 43 * row + 20
 
@@ -84,30 +165,25 @@ class ContentTest(harness.TestCase):
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(game.messages(), [])
 
-    def test_missing_character_package_is_reported_then_ends(self):
-        game = self.start_game(sample_game_with(
-            lambda folder: (folder / "packages/characters/puffballs.chr").unlink()))
-        game.wait_message("Failed to process package. Error -11")
-        box = game.dismiss_box()
-        self.assertEqual(box.title, harness.BOX_TITLE)
-        self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), ["Failed to process package. Error -11"])
-
-    def test_missing_still_picture_passes_its_code_up(self):
-        game = self.start_game(sample_game_with(
-            lambda folder: (folder / "images/cells/inkcap_1.bmp").unlink()))
-        game.wait_message("Failed to process package. Error -22")
-        game.dismiss_box()
-        self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), ["Failed to process package. Error -22"])
-
-    def test_six_characters_are_too_many(self):
-        game = self.start_game(sample_game_with(
-            lambda folder: edit(folder / "packages/morrels.pkg", "CHARACTERS=5", "CHARACTERS=6")))
-        game.wait_message("Too many characters in definition file. Terminating")
-        game.dismiss_box()
-        self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), ["Too many characters in definition file. Terminating"])
+    def test_each_failed_start_names_the_file_at_fault(self):
+        for name, change, boxes, plays, findings in FAILED_STARTS:
+            with self.subTest(name):
+                game = self.start_game(sample_game_with(change))
+                for box in boxes:
+                    game.wait_message(box)
+                    game.dismiss_box()
+                if plays:
+                    game.key(game.wait_window(harness.PLAY_TITLE, kind="normal"), "F12")
+                self.assertEqual(game.wait_exit(), 0)
+                said = game.findings()
+                for finding in findings:
+                    self.assertTrue(any(line.startswith(finding) for line in said), (finding, said))
+                folder = os.path.realpath(game.dir)
+                hint = f"run 'tarnwick --check {folder}' to see every problem at once"
+                self.assertEqual(said[-1] == hint, not plays, said)
+                missing = name == "no definition"
+                self.assertEqual(game.messages(), [f"no game found: {DEFINITION} is missing in {folder}"]
+                                 if missing else boxes)
 
     def test_animation_package_shows_its_path(self):
         def declare_animation(folder):
@@ -124,18 +200,11 @@ class ContentTest(harness.TestCase):
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(game.messages(), ["packages/anims/puffball_sway.ani"])
 
-    def test_missing_overlay_fails_the_engine(self):
-        game = self.start_game(sample_game_with(
-            lambda folder: (folder / "images/GridOverlay.bmp").unlink()))
-        game.wait_message("Failed to initialize game engine.")
-        game.dismiss_box()
-        self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), ["Failed to initialize game engine."])
-
     def test_fifos_are_refused_without_waiting(self):
         # A FIFO that no program writes to would hold start-up for ever: it counts as missing.
         failed = "Failed to process package. Error "
-        unreadable = "no game found: packages/morrels.pkg is not a readable file in "
+        unreadable = "no game found: packages/morrels.pkg is not a readable file (it is not a " \
+            "regular file) in "
         for name, message in [("packages/morrels.pkg", None),
                               ("packages/characters/puffballs.chr", failed + "-11"),
                               ("packages/cells/inkcap_1.cel", failed + "-21"),

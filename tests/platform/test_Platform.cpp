@@ -8,6 +8,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/ProgramOutput.h"
 #include "platform/SdlMessageSource.h"
 
 namespace {
@@ -269,6 +270,24 @@ TEST(MessageBoxTest, EveryBoxIsEchoedToStandardErrorOnOneLine) {
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0], "Tarnwick|Enter a number beteen 1 and 60 for\nthe maximum framerate.");
   EXPECT_EQ(shown[1], "DEBUG|3DAlpha is on");
+}
+
+// Bytes a terminal would act on are written as escapes; text of any language stays readable.
+TEST(ProgramOutputTest, ControlBytesAreEscaped) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain 'text' \\ ~", "plain 'text' \\ ~"},
+      {"\x1b]0;title\x07\x1b[2J", "\\x1b]0;title\\x07\\x1b[2J"},
+      {std::string("mo\0rels\t\r\x7f", 10), "mo\\x00rels\\x09\\x0d\\x7f"},
+      {"Gr\xc3\xbc\xc3\x9f"
+       "e \xe2\x82\xac \xf0\x9f\x8d\x84",
+       "Gr\xc3\xbc\xc3\x9f"
+       "e \xe2\x82\xac \xf0\x9f\x8d\x84"},
+      {"\xc2\x9b"
+       "2J \xc0\xaf \xed\xa0\x80 \xe2\x82",
+       "\\xc2\\x9b2J \\xc0\\xaf \\xed\\xa0\\x80 \\xe2\\x82"},
+  };
+  for (const auto& [text, printed] : cases) EXPECT_EQ(Printable(text), printed) << printed;
+  EXPECT_EQ(ErrorLine("one\ntwo\x1b"), "Tarnwick: one\nTarnwick: two\\x1b\n");
 }
 
 TEST(MessageBoxTest, EchoCanBeSilencedWhileBoxesStillShow) {

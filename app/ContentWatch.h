@@ -1,0 +1,44 @@
+// ContentWatch: --watch, the game's content kept in step with its files while the game runs.
+// The game folder is watched; when a file in it is saved, the whole game is read again by
+// start-up's own content steps into new objects, and these take the running game's place only
+// when they would start, with the arrangement kept as far as the new content allows. A save
+// that would not start leaves the running game as it is and shows what is wrong over the play
+// screen, in the checker's words, until a later save mends it. No message box opens during a
+// reload, and a reload never ends the game.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/FolderWatch.h"
+
+class ContentWatch {
+ public:
+  // Lines shown over the play screen at most, and characters a line holds before it wraps.
+  static constexpr size_t kMostLines = 28;
+  static constexpr size_t kLineWidth = 80;
+
+  // Watches the working directory, which is the game folder, and has the frame loop's waits
+  // wake up for it.
+  ContentWatch();
+  ~ContentWatch();
+  ContentWatch(const ContentWatch&) = delete;
+  ContentWatch& operator=(const ContentWatch&) = delete;
+
+  // For the frame loop: reads the game again when files have been saved since the last call,
+  // and says whether it did.
+  bool Changed();
+  // Reads the game again now; true when the new content has taken the running one's place.
+  bool Reload();
+
+  // What is wrong with the content as last saved, one finding a line; empty when nothing is.
+  const std::vector<std::string>& Findings() const { return findings_; }
+
+ private:
+  // Puts new findings over the play screen, and on standard error when they differ from the
+  // ones before.
+  void Show(std::vector<std::string> findings);
+
+  FolderWatch folders_;
+  std::vector<std::string> findings_;
+};

@@ -1,0 +1,65 @@
+// --watch on a copy of the sample game: a save that breaks the game leaves the running one as
+// it was and says why; mending it brings the new content in with the arrangement kept.
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "ShellFixture.h"
+#include "app/ContentWatch.h"
+#include "board/GameEngine.h"
+#include "board/GridSquare.h"
+#include "content/TempDir.h"
+#include "display/DisplayDevice.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
+  const char* root = std::getenv("TARNWICK_SOURCE_DIR");
+  TempDir game;
+  fs::copy(fs::path(root ? root : ".") / "game", game.path(), fs::copy_options::recursive);
+  const fs::path home = fs::current_path();
+  fs::current_path(game.path());
+  ASSERT_EQ(CreateMainWindow(), 1);
+  Display = std::make_unique<DisplayDevice>();
+  ASSERT_EQ(Display->Init(DisplayWindowed, MainWindow, 640, 480, 32, 0), 1);
+  Engine = std::make_unique<GameEngine>();
+  ContentWatch watch;
+  ASSERT_TRUE(watch.Reload());
+  // The Puffballs (two cells) stand on column 4, rows 8 and 9; the Toadstools are selected.
+  Engine->Select(4);
+  Engine->Preview({4, 8});
+  ASSERT_TRUE(Engine->TryPlace({4, 8}));
+  Engine->Select(1);
+  Character* const running = Characters[4].get();
+
+  fs::rename("packages/cells/puffball_1.cel", "puffball_1.cel");
+  EXPECT_FALSE(watch.Reload());
+  EXPECT_EQ(Characters[4].get(), running);
+  EXPECT_EQ(Square(4, 9).occupant, running);
+  EXPECT_EQ(Engine->selectedCharacter, 1);
+  ASSERT_EQ(watch.Findings().size(), 2u);
+  EXPECT_EQ(watch.Findings()[0],
+            "packages/characters/puffballs.chr:15: error: cell package "
+            "'packages/cells/puffball_1.cel' cannot be opened: No such file or directory (the "
+            "game stops with \"Failed to process package. Error -21\")");
+  // Over the play screen, cut to the screen's width.
+  EXPECT_EQ(FrameComposition::OverlayLines().size(), 5u);
+  for (const std::string& line : FrameComposition::OverlayLines()) {
+    EXPECT_LE(line.size(), ContentWatch::kLineWidth) << line;
+  }
+
+  fs::rename("puffball_1.cel", "packages/cells/puffball_1.cel");
+  EXPECT_TRUE(watch.Reload());
+  EXPECT_TRUE(FrameComposition::OverlayLines().empty());
+  EXPECT_NE(Characters[4].get(), running);
+  EXPECT_EQ(Square(4, 8).occupant, Characters[4].get());
+  EXPECT_EQ(Square(4, 9).occupant, Characters[4].get());
+  EXPECT_EQ(Engine->selectedCharacter, 1);
+  EXPECT_EQ(boxes, std::vector<std::string>{});
+  for (GridSquare& square : Grid) square = GridSquare();
+  fs::current_path(home);
+}
+
+}  // namespace
