@@ -20,18 +20,11 @@ SESSIONS = re.findall(r"```console\n(.*?)```", CHAPTER, re.S)
 
 def session(text):
     """A console block as (command, output lines) pairs."""
-    pairs = []
-    for line in text.splitlines():
-        if line.startswith("$ "):
-            pairs.append((line[2:], []))
-        else:
-            pairs[-1][1].append(line)
-    return pairs
+    return [(part.splitlines()[0], part.splitlines()[1:]) for part in text.split("$ ")[1:]]
 
 
 def make_first_game(workdir):
-    """The chapter's first game in workdir/mygame: its files, then its commands for the rest,
-    with the sample game of this source tree."""
+    """The chapter's first game in workdir/mygame, with this source tree's sample game."""
     for name, text in FILES:
         path = workdir / "mygame" / name
         path.parent.mkdir(parents=True, exist_ok=True)
@@ -50,8 +43,6 @@ class ReadmeTest(harness.TestCase):
         return result.returncode
 
     def test_the_first_game_checks_clean_plays_and_breaks_as_shown(self):
-        self.assertEqual([name for name, _ in FILES],
-                         ["packages/morrels.pkg", "packages/pebble.chr", "packages/pebble_0.cel"])
         game = self.start(make_first_game, args=["mygame"])
         workdir = game.dir
         (command, output), _ = session(SESSIONS[0])
