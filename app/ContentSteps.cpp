@@ -49,10 +49,10 @@ ContentOutcome ContentSteps::Run() {
   ContentReport* const before = ContentReport::Active();
   ContentReport::Install(&findings_);
   DefinitionHeader header;
-  const bool started = ReadHeader(header) && ReadCharacters(header) && InitEngine();
-  if (started || mode_ == Mode::Check) CheckSound();
-  // Each of Start's ends leaves the definition open until start-up returns.
-  if (definition_ && mode_ == Mode::Check) definition_.reset();
+  // Each step goes on to the next unless start-up would end there; a check always goes on.
+  if (ReadHeader(header) && ReadCharacters(header) && InitEngine()) CheckSound();
+  // Start-up keeps the definition until it returns; a check is done with it.
+  if (mode_ == Mode::Check) definition_.reset();
   ContentReport::Install(before);
   if (!ended_) outcome_.characters = header.characterCount;
   return outcome_;

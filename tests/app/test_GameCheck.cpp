@@ -76,12 +76,6 @@ std::string Utf16(const std::string& text) {
   return wide;
 }
 
-// `text` with its lines ended by CR alone.
-std::string CrOnly(std::string text) {
-  std::replace(text.begin(), text.end(), '\n', '\r');
-  return text;
-}
-
 std::string Repeat(const std::string& text, int times) {
   std::string repeated;
   for (int i = 0; i < times; ++i) repeated += text;
@@ -195,7 +189,8 @@ const FindingCase kFindingCases[] = {
     {"Utf16WithoutMark", "packages/one.cel", kCell, Utf16(kCell).substr(2),
      "packages/one.cel: warning: the file is saved as UTF-16: the game reads none of its lines as "
      "written; save it as UTF-8 (or ASCII) without a byte-order mark"},
-    {"CrOnly", "packages/one.chr", kCharacter, CrOnly(kCharacter),
+    {"CrOnly", "packages/one.chr", kCharacter,
+     "[HEADER]\rCELLS=1\r[CELL 0]\rPACKAGE=packages/one.cel\r",
      "packages/one.chr: warning: the lines end in CR alone (as saved on classic Mac OS): the game "
      "reads the whole file as one line; save it with LF or CR LF line ends",
      2},

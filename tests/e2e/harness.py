@@ -213,7 +213,7 @@ class Program:
 
     @staticmethod
     def is_finding(line):
-        return bool(FINDING.match(line) or CHECK_HINT.match(line))
+        return FINDING.match(line) or CHECK_HINT.match(line)
 
     def wait_message(self, text, timeout=DEFAULT_TIMEOUT):
         """Waits for a message box text on standard error (its line breaks become spaces)."""

@@ -93,16 +93,8 @@ FAILED_STARTS = [
     ("indented key", lambda f: edit(f / DEFINITION, "DESCRIPTION=", "  DESCRIPTION="), [], False,
      [line_of(DEFINITION, "DESCRIPTION=") + ": warning: indented key 'DESCRIPTION=' is ignored",
       line_of(DEFINITION, "[HEADER]") + ": error: the header lacks DESCRIPTION= (the game"]),
-    ("UTF-16", rewrite(DEFINITION, lambda text: text.decode().encode("utf-16")), [], False,
-     ["packages/morrels.pkg: warning: the file is saved as UTF-16 (it begins with a byte-order "
-      "mark)" + NOT_UTF8, NO_HEADER]),
-    ("UTF-32 without a mark", rewrite(DEFINITION, lambda text: text.decode().encode("utf-32-le")),
+    ("UTF-32", rewrite(DEFINITION, lambda text: text.decode().encode("utf-32-le")),
      [], False, ["packages/morrels.pkg: warning: the file is saved as UTF-32" + NOT_UTF8, NO_HEADER]),
-    ("CR line ends", rewrite(DEFINITION, lambda text: text.replace(b"\n", b"\r")), [], False,
-     ["packages/morrels.pkg: warning: the lines end in CR alone (as saved on classic Mac OS): the "
-      "game reads the whole file as one line; save it with LF or CR LF line ends", NO_HEADER]),
-    ("not text", lambda f: shutil.copy(f / "images/Board.bmp", f / DEFINITION), [], False,
-     ["packages/morrels.pkg: warning: the file is not text", NO_HEADER]),
     ("section numbered twice", lambda f: edit(f / DEFINITION, "[CHARACTER 2]", "[CHARACTER 1]"),
      [], False,
      [line_of(DEFINITION, "CHARACTERS=") + ": error: there is no section CHARACTER 2, which "
@@ -112,9 +104,6 @@ FAILED_STARTS = [
     ("character package", remove("packages/characters/puffballs.chr"), [FAILED + "-11"], False,
      [line_of(DEFINITION, "Package=packages/characters/puffballs.chr") + ": error: character package "
       "'packages/characters/puffballs.chr' cannot be opened: No such file or directory"]),
-    ("cell package", remove("packages/cells/inkcap_1.cel"), [FAILED + "-21"], False,
-     [line_of("packages/characters/inkcaps.chr", "PACKAGE=packages/cells/inkcap_1") + ": error: cell package "
-      "'packages/cells/inkcap_1.cel' cannot be opened: No such file or directory"]),
     ("still picture", remove("images/cells/inkcap_1.bmp"), [FAILED + "-22"], False,
      [line_of("packages/cells/inkcap_1.cel", "STILL=images") + ": error: still picture "
       "'images/cells/inkcap_1.bmp' cannot be opened: No such file or directory"]),
