@@ -1,22 +1,17 @@
-// The Windows stand-in: the window list, the quit flag, and the replaceable backends.
+// The Windows stand-in: window creation and destruction over the window list, the quit flag,
+// and the replaceable backends.
 #include "platform/Platform.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <memory>
-#include <vector>
 
 #include "platform/MonotonicCounter.h"
 #include "platform/SdlMessageSource.h"
-#include "platform/X11Connection.h"
+#include "platform/WindowList.h"
 
 namespace {
-
-std::vector<std::unique_ptr<Window>>& Windows() {
-  static std::vector<std::unique_ptr<Window>> windows;
-  return windows;
-}
 
 MonotonicCounter realCounter;
 Counter* currentCounter = &realCounter;
@@ -60,36 +55,43 @@ bool InitVideo() {
 }
 
 WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWidth,
-                                  int clientHeight, bool decorated, Window::Procedure procedure) {
+                                  int clientHeight, bool decorated, Window::Procedure procedure,
+                                  int scale) {
   if (!videoUp) return nullptr;
-  Uint32 flags = SDL_WINDOW_SHOWN;
+  // A dense Wayland output gives the window as many pixels a unit as it has itself.
+  Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (!decorated) flags |= SDL_WINDOW_BORDERLESS;
-  SDL_Window* sdlWindow = SDL_CreateWindow(title, x, y, clientWidth, clientHeight, flags);
-  if (!sdlWindow) return nullptr;
-  Windows().push_back(std::make_unique<Window>(sdlWindow, procedure));
-  return Windows().back().get();
-}
-
-bool IsWindow(WindowHandle window) {
-  const auto& windows = Windows();
-  return window && std::any_of(windows.begin(), windows.end(),
-                               [window](const auto& w) { return w.get() == window; });
-}
-
-WindowHandle FindWindowById(uint32_t sdlWindowId) {
-  for (const auto& window : Windows()) {
-    if (window->Id() == sdlWindowId) return window.get();
+  // The largest scale up to the one asked for at which the client area fits the desktop.
+  SDL_Rect usable{0, 0, 0, 0};
+  int fitting = std::clamp(scale, 1, kLargestScale);
+  if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+    while (fitting > 1 && (clientWidth * fitting > usable.w || clientHeight * fitting > usable.h)) {
+      --fitting;
+    }
   }
-  return nullptr;
+  SDL_Window* sdlWindow =
+      SDL_CreateWindow(title, x, y, clientWidth * fitting, clientHeight * fitting, flags);
+  if (!sdlWindow) return nullptr;
+  int units = 0, pixels = 0;
+  SDL_GetWindowSize(sdlWindow, &units, nullptr);
+  SDL_GetWindowSizeInPixels(sdlWindow, &pixels, nullptr);
+  if (units > 0 && pixels > units) {
+    fitting = std::max(1, fitting / (pixels / units));
+    SDL_SetWindowSize(sdlWindow, clientWidth * fitting, clientHeight * fitting);
+  }
+  const WindowHandle window = WindowList::Add(std::make_unique<Window>(sdlWindow, procedure));
+  window->SetScale(fitting);
+  return window;
 }
+
+bool IsWindow(WindowHandle window) { return WindowList::Contains(window); }
+
+WindowHandle FindWindowById(uint32_t sdlWindowId) { return WindowList::FindById(sdlWindowId); }
 
 bool DestroyWindow(WindowHandle window) {
   if (!IsWindow(window)) return false;
   window->procedure()(window, WM_DESTROY, 0, 0);
-  auto& windows = Windows();
-  auto it = std::find_if(windows.begin(), windows.end(),
-                         [window](const auto& w) { return w.get() == window; });
-  if (it != windows.end()) windows.erase(it);
+  WindowList::Remove(window);
   return true;
 }
 
@@ -132,26 +134,12 @@ bool QueryPerformanceFrequency(int64_t& ticksPerSecond) {
 
 int64_t QueryPerformanceCounter() { return currentCounter->Now(); }
 
-int InputConnection() {
-  for (const auto& window : Windows()) {
-    const int connection = X11ConnectionOf(window->Sdl());
-    if (connection >= 0) return connection;
-  }
-  return -1;
-}
-
-bool InputQueued() {
-  const auto& windows = Windows();
-  return std::any_of(windows.begin(), windows.end(),
-                     [](const auto& window) { return X11HasQueuedEvents(window->Sdl()); });
-}
-
 void SetMessageSource(MessageSource* source) { replacedSource = source; }
 
 void SetCounter(Counter* counter) { currentCounter = counter ? counter : &realCounter; }
 
 void ShutdownPlatform() {
-  Windows().clear();
+  WindowList::Clear();
   quitPosted = false;
   if (videoUp) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -5,7 +5,7 @@
 #include <sys/prctl.h>
 #include <time.h>
 
-#include "platform/Platform.h"
+#include "platform/WindowList.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ bool SdlMessageSource::Poll(Message& message) {
 }
 
 void SdlMessageSource::PlaceInWindow(SDL_Event& release, uint32_t windowId) {
-  const WindowHandle window = FindWindowById(windowId);
+  const WindowHandle window = WindowList::FindById(windowId);
   if (!window) return;
   // It happened outside: it is put where the pointer is now, or just off the play screen if
   // the pointer is already back on it.
@@ -96,9 +96,9 @@ void SdlMessageSource::WaitUntil(int64_t deadline) {
   // On X11 one sleep does: on the server connection, until input arrives or the deadline
   // passes, to the nanosecond. Each wake-up costs more than the work of an idle frame, so
   // there is no second stage and no spinning.
-  const int connection = InputConnection();
+  const int connection = WindowList::InputConnection();
   if (connection >= 0) {
-    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || InputQueued()) {
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || WindowList::InputQueued()) {
       mayHaveInput_ = true;
       return;
     }
@@ -181,7 +181,7 @@ int32_t SdlMessageSource::VirtualKey(SDL_Keycode key) {
 bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint32_t leftHeldIn) {
   switch (event.type) {
     case SDL_WINDOWEVENT: {
-      message.window = FindWindowById(event.window.windowID);
+      message.window = WindowList::FindById(event.window.windowID);
       if (!message.window) return false;
       message.wParam = 0;
       message.lParam = 0;
@@ -219,7 +219,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint3
       }
     }
     case SDL_KEYDOWN: {
-      message.window = FindWindowById(event.key.windowID);
+      message.window = WindowList::FindById(event.key.windowID);
       const int32_t key = VirtualKey(event.key.keysym.sym);
       if (!message.window || key == 0) return false;
       // Keys held with Alt, and F10, are system keys, as on Windows.
@@ -230,7 +230,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint3
       return true;
     }
     case SDL_MOUSEMOTION: {
-      message.window = FindWindowById(event.motion.windowID);
+      message.window = WindowList::FindById(event.motion.windowID);
       if (!AtPointer(message.window, event.motion.x, event.motion.y, leftHeldIn, message)) {
         return false;
       }
@@ -247,7 +247,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint3
       } else {
         return false;
       }
-      message.window = FindWindowById(event.button.windowID);
+      message.window = WindowList::FindById(event.button.windowID);
       return AtPointer(message.window, event.button.x, event.button.y, leftHeldIn, message);
     }
     default:

@@ -344,23 +344,32 @@ TEST_F(DisplayDeviceTest, FullScreenFramesAlternateBetweenTwoBuffers) {
   EXPECT_EQ(device->surfaceCount, 2);
 }
 
-TEST_F(DisplayDeviceTest, PlayScreenFitsTheScreenWithItsAspectKept) {
+TEST_F(DisplayDeviceTest, PlayScreenFitsTheScreenWithItsAspectKeptOrAtAWholeMultiple) {
+  constexpr ScaleMode Fit = ScaleMode::SharpBilinear, Whole = ScaleMode::Integer;
   struct Case {
     int32_t screenWidth, screenHeight;
+    ScaleMode mode;
     SurfaceRect area;
   };
   const Case cases[] = {
-      {640, 480, {0, 0, 640, 480}},     {1024, 768, {0, 0, 1024, 768}},
-      {1280, 1024, {0, 32, 1280, 992}}, {1920, 1080, {240, 0, 1680, 1080}},
-      {800, 600, {0, 0, 800, 600}},     {641, 480, {0, 0, 640, 480}},
-      {320, 480, {0, 120, 320, 360}},   {0, 768, {0, 0, 0, 0}},
+      {640, 480, Fit, {0, 0, 640, 480}},
+      {1024, 768, Fit, {0, 0, 1024, 768}},
+      {1280, 1024, Fit, {0, 32, 1280, 992}},
+      {1920, 1080, Fit, {240, 0, 1680, 1080}},
+      {800, 600, Fit, {0, 0, 800, 600}},
+      {641, 480, Fit, {0, 0, 640, 480}},
+      {320, 480, Fit, {0, 120, 320, 360}},
+      {0, 768, Fit, {0, 0, 0, 0}},
+      {1024, 768, Whole, {192, 144, 832, 624}},
+      {3840, 2160, Whole, {640, 120, 3200, 2040}},
+      {1280, 960, Whole, {0, 0, 1280, 960}},
+      {320, 480, Whole, {0, 120, 320, 360}},
+      {1024, 768, ScaleMode::Nearest, {0, 0, 1024, 768}},
   };
   for (const Case& c : cases) {
-    const SurfaceRect area = DisplayDevice::FitPlayScreen(c.screenWidth, c.screenHeight, 640, 480);
-    EXPECT_EQ(area.left, c.area.left) << c.screenWidth << "x" << c.screenHeight;
-    EXPECT_EQ(area.top, c.area.top) << c.screenWidth << "x" << c.screenHeight;
-    EXPECT_EQ(area.right, c.area.right) << c.screenWidth << "x" << c.screenHeight;
-    EXPECT_EQ(area.bottom, c.area.bottom) << c.screenWidth << "x" << c.screenHeight;
+    const SurfaceRect area = FramePresenter::Place(c.screenWidth, c.screenHeight, 640, 480, c.mode);
+    EXPECT_EQ(area, c.area) << c.screenWidth << "x" << c.screenHeight << " mode "
+                            << static_cast<int>(c.mode);
   }
 }
 
@@ -374,6 +383,7 @@ TEST_F(DisplayDeviceTest, ScaledFullScreenShowsEachPixelWhereClicksFindIt) {
   // The dummy driver's desktop is 1024x768; the other sizes stand for other desktops.
   const Case cases[] = {
       {1024, 768, 28, 56}, {1280, 1024, 34, 102}, {1920, 1080, 279, 79}, {800, 600, 22, 44}};
+  device->scaleMode = ScaleMode::Nearest;
   ASSERT_EQ(device->Init(kFullScreen, window, 640, 480, 32, 0), 1);
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.screenWidth << "x" << c.screenHeight);
