@@ -29,7 +29,18 @@ constexpr const char* kHelp =
     "                 of playing it: print every problem of its content, one a line, and\n"
     "                 how start-up would end\n"
     "      --help     show this help and exit\n"
+    "      --scale N  show the play window at N times its 640x480 pixels (1 to 8; by\n"
+    "                 default the desktop's scale), or the largest scale that fits\n"
+    "      --scale-mode MODE\n"
+    "                 how full screen scales the play screen: sharp-bilinear (the default:\n"
+    "                 fitted, every pixel the same size), integer (the largest whole\n"
+    "                 multiple, wider bars) or nearest (fitted, nearest pixel)\n"
     "      --version  show the version and exit\n"
+    "\n"
+    "Controls: press and release a character's button to select it, move the pointer over\n"
+    "the board to preview it there, release the right mouse button to turn it and the left\n"
+    "one to place it; select a placed character to lift it off the board again. F12 ends\n"
+    "the game.\n"
     "\n"
     "Exit status: 0 when the game has ended, or the check found no error; 1 when the check\n"
     "found errors; 2 when the command line or the game folder cannot be used.\n";
@@ -42,9 +53,12 @@ CommandLine::CommandLine(int argc, const char* const* argv)
 CommandLine::CommandLine(const std::vector<std::string>& arguments) {
   std::vector<std::string> folders;
   bool optionsEnded = false;
-  for (const std::string& argument : arguments) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
+    } else if (!optionsEnded && argument.starts_with("--scale")) {
+      if (!ReadValueOption(arguments, i)) return;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
       if (!ReadOption(argument) || (action_ != Play && action_ != Check)) return;
     } else {
@@ -76,6 +90,41 @@ bool CommandLine::ReadOption(const std::string& argument) {
   action_ = Refuse;
   error_ = argument[1] == '-' ? "unrecognized option '" + argument + "'"
                               : "invalid option -- '" + argument.substr(1, 1) + "'";
+  return false;
+}
+
+bool CommandLine::ReadValueOption(const std::vector<std::string>& arguments, size_t& index) {
+  const std::string& argument = arguments[index];
+  const size_t equals = argument.find('=');
+  const std::string name = argument.substr(0, equals);
+  if (name != "--scale" && name != "--scale-mode") return ReadOption(argument);
+  std::string value;
+  if (equals != std::string::npos) {
+    value = argument.substr(equals + 1);
+  } else if (index + 1 < arguments.size()) {
+    value = arguments[++index];
+  } else {
+    action_ = Refuse;
+    error_ = "option '" + name + "' requires an argument";
+    return false;
+  }
+  if (name == "--scale") {
+    if (value.size() == 1 && value[0] >= '1' && value[0] <= '8') {
+      scale_ = value[0] - '0';
+      return true;
+    }
+    action_ = Refuse;
+    error_ = "invalid scale '" + value + "': give a whole number from 1 to 8";
+    return false;
+  }
+  if (value == "sharp-bilinear" || value == "integer" || value == "nearest") {
+    scaleMode_ = value == "integer"   ? ScaleMode::Integer
+                 : value == "nearest" ? ScaleMode::Nearest
+                                      : ScaleMode::SharpBilinear;
+    return true;
+  }
+  action_ = Refuse;
+  error_ = "invalid scale mode '" + value + "': give sharp-bilinear, integer or nearest";
   return false;
 }
 

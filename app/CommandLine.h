@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "display/FramePresenter.h"
+
 class CommandLine {
  public:
   // What the arguments ask the program to do.
@@ -21,6 +23,10 @@ class CommandLine {
   // The result of reading.
   Action action() const { return action_; }
   const std::optional<std::string>& gameFolder() const { return gameFolder_; }
+  // The window's scale from --scale, 0 when the desktop's is to be used; full screen's scale
+  // mode from --scale-mode.
+  int scale() const { return scale_; }
+  ScaleMode scaleMode() const { return scaleMode_; }
   // Why the line was refused, without the program's name; empty otherwise.
   const std::string& error() const { return error_; }
 
@@ -30,8 +36,13 @@ class CommandLine {
 
  private:
   bool ReadOption(const std::string& argument);
+  // An option with a value, given as "--name=value" or as "--name value" (which takes the
+  // next argument, moving `index` on); false, refusing the line, for a missing or bad value.
+  bool ReadValueOption(const std::vector<std::string>& arguments, size_t& index);
 
   Action action_ = Play;
   std::optional<std::string> gameFolder_;
   std::string error_;
+  int scale_ = 0;
+  ScaleMode scaleMode_ = ScaleMode::SharpBilinear;
 };

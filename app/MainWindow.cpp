@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"
+#include "platform/DesktopScale.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 
@@ -22,8 +23,10 @@ int32_t CreateMainWindow() {
     return 0;
   }
   const bool decorated = DisplayMode != DisplayFullScreen;
+  // Sharp at the desktop's scale: each pixel of the play screen a block of whole pixels.
+  const int scale = WindowScale > 0 ? WindowScale : DesktopScale();
   WindowHandle window = CreatePlatformWindow("Tarnwick", kWindowX, kWindowY, kClientWidth,
-                                             kClientHeight, decorated, WindowProc);
+                                             kClientHeight, decorated, WindowProc, scale);
   if (!window) {
     LastError = ErrorCreateWindow;
     return 0;

@@ -48,6 +48,7 @@ int32_t WinMain() {
   InitVideo();
   if (ShowConfigDialog() == ConfigQuit) return 0;
   Display = std::make_unique<DisplayDevice>();
+  Display->scaleMode = FullScreenScaleMode;
   // The engine comes before the definition: constructing it clears the background.
   Engine = std::make_unique<GameEngine>();
   if (!CreateMainWindow()) {

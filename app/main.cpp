@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/GameCheck.h"
 #include "app/GameFolder.h"
+#include "app/Settings.h"
 #include "app/WinMain.h"
 #include "platform/Platform.h"
 #include "platform/Sound.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (action == CommandLine::Check) return RunCheck(std::cout, std::cerr);
+  WindowScale = commandLine.scale();
+  FullScreenScaleMode = commandLine.scaleMode();
   const int32_t exitCode = WinMain();
   ShutdownSound();
   ShutdownPlatform();

@@ -72,9 +72,8 @@ void FramePresenter::Show(const Surface& frame, bool fullScreen, ScaleMode mode)
   int width = 0, height = 0;
   OutputSize(width, height);
   if (width <= 0 || height <= 0) return;
-  const SurfaceRect area = fullScreen
-                               ? Place(width, height, frame.Width(), frame.Height(), mode)
-                               : SurfaceRect{0, 0, width, height};
+  const SurfaceRect area = fullScreen ? Place(width, height, frame.Width(), frame.Height(), mode)
+                                      : SurfaceRect{0, 0, width, height};
   const bool smooth = fullScreen && mode == ScaleMode::SharpBilinear;
   if (renderer_) {
     ShowWithRenderer(frame, area, smooth);
@@ -116,8 +115,7 @@ void FramePresenter::ShowOnSurface(const Surface& frame, const SurfaceRect& area
   SDL_UpdateWindowSurface(window_->Sdl());
 }
 
-void FramePresenter::ShowWithRenderer(const Surface& frame, const SurfaceRect& area,
-                                      bool smooth) {
+void FramePresenter::ShowWithRenderer(const Surface& frame, const SurfaceRect& area, bool smooth) {
   SDL_Surface* source = frame.Sdl();
   int textureWidth = 0, textureHeight = 0;
   if (texture_) SDL_QueryTexture(texture_, nullptr, nullptr, &textureWidth, &textureHeight);
@@ -133,8 +131,8 @@ void FramePresenter::ShowWithRenderer(const Surface& frame, const SurfaceRect& a
   void* pixels = nullptr;
   int pitch = 0;
   if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
-  const SdlSurfacePtr target(SDL_CreateRGBSurfaceWithFormatFrom(pixels, source->w, source->h, 32,
-                                                                pitch, kTextureFormat));
+  const SdlSurfacePtr target(
+      SDL_CreateRGBSurfaceWithFormatFrom(pixels, source->w, source->h, 32, pitch, kTextureFormat));
   if (!target || !ConvertFrame(*source, *target, 0, 0)) {
     SDL_ConvertPixels(source->w, source->h, source->format->format, source->pixels, source->pitch,
                       kTextureFormat, pixels, pitch);
@@ -146,8 +144,8 @@ void FramePresenter::ShowWithRenderer(const Surface& frame, const SurfaceRect& a
   SDL_Texture* shown = texture_;
   const int width = area.right - area.left, height = area.bottom - area.top;
   if (smooth && (width % source->w != 0 || height % source->h != 0)) {
-    const int factor = std::max((width + source->w - 1) / source->w,
-                                (height + source->h - 1) / source->h);
+    const int factor =
+        std::max((width + source->w - 1) / source->w, (height + source->h - 1) / source->h);
     if (!prescaled_ || prescale_ != factor) {
       if (prescaled_) SDL_DestroyTexture(prescaled_);
       prescaled_ = SDL_CreateTexture(renderer_, kTextureFormat, SDL_TEXTUREACCESS_TARGET,

@@ -321,3 +321,25 @@ class TestCase(unittest.TestCase):
         self.addCleanup(program.close)
         program.start()
         return program
+
+    def private_display(self, screen="1024x768x24"):
+        """A display of its own with a window manager, the test's DISPLAY until cleanup."""
+        read, write = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                   screen, "-nolisten", "tcp"], pass_fds=(write,),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        # The number ends with a line end; the server fails if the pipe closes before it.
+        number = b""
+        while not number.endswith(b"\n"):
+            number += os.read(read, 16) or b"\n"
+        os.close(read)
+        number = number.decode().strip()
+        self.addCleanup(lambda: server.poll() is None and (server.kill(), server.wait()))
+        self.addCleanup(os.environ.__setitem__, "DISPLAY", os.environ["DISPLAY"])
+        os.environ["DISPLAY"] = f":{number}"
+        manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (manager.kill(), manager.wait()))
+        wait_until(lambda: "Openbox" in run("wmctrl", "-m"), what="the window manager")
+        return server
