@@ -7,6 +7,7 @@ the X server's process and can count its work beside the program's.
 
 import os
 import pathlib
+import re
 import subprocess
 import tempfile
 import time
@@ -49,7 +50,10 @@ class PrivateDisplay:
         os.environ["DISPLAY"] = ":" + number.decode().strip()
         self.manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
-        time.sleep(0.5)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline and b"Openbox" not in subprocess.run(
+                ["wmctrl", "-m"], capture_output=True, check=False).stdout:
+            time.sleep(0.05)
         return self
 
     def __exit__(self, *exc):
@@ -65,3 +69,55 @@ class PrivateDisplay:
     @property
     def server_pid(self):
         return self.server.pid
+
+
+class WestonDisplay:
+    """Weston with its X11 backend inside a private Xvfb (where it finds a seat), and the
+    XWayland display it runs for X clients as DISPLAY; no Wayland display is given on.
+
+    with WestonDisplay():                   # DISPLAY names weston's XWayland
+        ...
+    """
+
+    def __init__(self, screen="1024x768x24"):
+        self.screen = screen
+        self.outer = PrivateDisplay(screen)
+        self.weston = None
+        self.runtime = None
+
+    def __enter__(self):
+        self.outer.__enter__()
+        self.outer.manager.terminate()
+        self.outer.manager.wait(timeout=10)
+        self.runtime = tempfile.TemporaryDirectory(prefix="tarnwick-weston-")
+        os.chmod(self.runtime.name, 0o700)
+        log = pathlib.Path(self.runtime.name) / "weston.log"
+        width, height = self.screen.split("x")[:2]
+        self.weston = subprocess.Popen(
+            ["weston", "--backend=x11-backend.so", "--xwayland", "--idle-time=0",
+             f"--width={width}", f"--height={height}", "--socket=tarnwick-bench",
+             f"--log={log}"], env={**os.environ, "XDG_RUNTIME_DIR": self.runtime.name},
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 15
+        number = None
+        while number is None and time.monotonic() < deadline:
+            time.sleep(0.05)
+            text = log.read_text() if log.exists() else ""
+            found = re.search(r"xserver listening on display (:\d+)", text)
+            number = found.group(1) if found else None
+        if number is None:
+            self.__exit__()
+            raise RuntimeError("weston did not start its XWayland")
+        os.environ["DISPLAY"] = number
+        # The desktop shell is up once its panel is: wait for a first X client to be served.
+        subprocess.run(["xdpyinfo"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=15, check=False)
+        return self
+
+    def __exit__(self, *exc):
+        if self.weston and self.weston.poll() is None:
+            self.weston.terminate()
+            self.weston.wait(timeout=10)
+        self.outer.__exit__()
+        if self.runtime:
+            self.runtime.cleanup()

@@ -1,9 +1,24 @@
 // GTK start-up and event flushing.
 #include "platform/Gtk.h"
 
+#include <gdk/gdkx.h>
+
+namespace {
+
+bool initialised = false;
+
+}  // namespace
+
 bool GtkAvailable() {
-  static const bool available = gtk_init_check(nullptr, nullptr);
+  static const bool available = initialised = gtk_init_check(nullptr, nullptr);
   return available;
+}
+
+uint32_t GtkLastUserTime() {
+  if (!initialised) return 0;
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display || !GDK_IS_X11_DISPLAY(display)) return 0;
+  return gdk_x11_display_get_user_time(display);
 }
 
 void GtkFlushEvents() {

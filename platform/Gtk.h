@@ -3,10 +3,14 @@
 
 #include <gtk/gtk.h>
 
+#include <cstdint>
 #include <memory>
 
 // True when GTK could open the display; the first call initialises it.
 bool GtkAvailable();
+
+// The time of the last input the player gave a GTK window, on X11 once GTK is up; 0 otherwise.
+uint32_t GtkLastUserTime();
 
 // Handles the events GTK has pending, so that closed windows vanish from the screen at once.
 void GtkFlushEvents();

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/Gtk.h"
 #include "platform/MonotonicCounter.h"
 #include "platform/SdlMessageSource.h"
 #include "platform/WindowList.h"
+#include "platform/X11Connection.h"
 
 namespace {
 
@@ -35,6 +37,10 @@ bool InitVideo() {
   // it reads the press, so that what follows the press is placed in the window. The message
   // source passes on only what a left press lets through.
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "1");
+  // The click that activates a window reaches it, as it does on Windows: a player who clicks
+  // a panel button of the inactive window selects the character. SDL's X11 backend otherwise
+  // drops a press that comes within a few milliseconds of the focus moving to the window.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // Ctrl-C in a terminal ends the program the usual way instead of becoming an event.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Present through the shared-memory window surface: the cheapest path on X11.
@@ -59,7 +65,7 @@ WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWid
                                   int scale) {
   if (!videoUp) return nullptr;
   // A dense Wayland output gives the window as many pixels a unit as it has itself.
-  Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
+  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (!decorated) flags |= SDL_WINDOW_BORDERLESS;
   // The largest scale up to the one asked for at which the client area fits the desktop.
   SDL_Rect usable{0, 0, 0, 0};
@@ -81,6 +87,13 @@ WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWid
   }
   const WindowHandle window = WindowList::Add(std::make_unique<Window>(sdlWindow, procedure));
   window->SetScale(fitting);
+  // The window is the answer to the player's last input (Start in the dialog): it takes that
+  // input's time before it is mapped, which window managers compare with the focused window's
+  // to decide whether a new window gets the focus, and then asks to be activated, so that the
+  // first key and click after Start reach it.
+  X11SetUserTime(sdlWindow, GtkLastUserTime());
+  SDL_ShowWindow(sdlWindow);
+  SDL_RaiseWindow(sdlWindow);
   return window;
 }
 

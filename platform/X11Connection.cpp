@@ -3,16 +3,18 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 
 namespace {
 
+bool X11InfoOf(SDL_Window* window, SDL_SysWMinfo& info) {
+  SDL_VERSION(&info.version);
+  return window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11;
+}
+
 ::Display* X11DisplayOf(SDL_Window* window) {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
-    return nullptr;
-  }
-  return info.info.x11.display;
+  return X11InfoOf(window, info) ? info.info.x11.display : nullptr;
 }
 
 }  // namespace
@@ -25,4 +27,14 @@ int X11ConnectionOf(SDL_Window* window) {
 bool X11HasQueuedEvents(SDL_Window* window) {
   ::Display* display = X11DisplayOf(window);
   return display && QLength(display) > 0;
+}
+
+void X11SetUserTime(SDL_Window* window, unsigned long time) {
+  SDL_SysWMinfo info;
+  if (time == 0 || !X11InfoOf(window, info)) return;
+  ::Display* display = info.info.x11.display;
+  const Atom userTime = XInternAtom(display, "_NET_WM_USER_TIME", False);
+  const long value = static_cast<long>(time);
+  XChangeProperty(display, info.info.x11.window, userTime, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&value), 1);
 }

@@ -1,6 +1,6 @@
 // X11Connection: what the frame loop's waits need to know of an SDL window's X server
-// connection. Kept apart because the X11 headers name types (Window, Display) that the rest of
-// the layer uses too.
+// connection, and the one property the window manager needs that SDL does not set. Kept apart
+// because the X11 headers name types (Window, Display) that the rest of the layer uses too.
 #pragma once
 
 struct SDL_Window;
@@ -11,3 +11,7 @@ int X11ConnectionOf(SDL_Window* window);
 // Whether Xlib holds events it has already read from the connection (as it does after waiting
 // for a reply), which no wait on the descriptor would report.
 bool X11HasQueuedEvents(SDL_Window* window);
+
+// Marks the window, before it is mapped, as opened in answer to the input of that X server
+// time (_NET_WM_USER_TIME); nothing for a time of 0 or a window not on X11.
+void X11SetUserTime(SDL_Window* window, unsigned long time);

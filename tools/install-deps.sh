@@ -5,13 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgtk-3-dev fonts-dejavu-core
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgtk-3-dev libx11-dev fonts-dejavu-core
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
     xvfb openbox xdotool x11-utils x11-xserver-utils wmctrl imagemagick python3 valgrind
-    desktop-file-utils appstream groff-base clang-format
+    desktop-file-utils appstream groff-base clang-format weston xwayland
   )
 fi
 

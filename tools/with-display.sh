@@ -25,7 +25,11 @@ fi
 export DISPLAY=":$number"
 openbox >/dev/null 2>&1 &
 wm=$!
-sleep 0.3
+# Windows mapped before the window manager runs are never managed: wait until it answers.
+for _ in $(seq 200); do
+  wmctrl -m 2>/dev/null | grep -q Openbox && break
+  sleep 0.05
+done
 
 "$@"
 status=$?

@@ -262,6 +262,10 @@ class Program:
 
     def activate(self, window, timeout=DEFAULT_TIMEOUT):
         run("xdotool", "windowactivate", window.id)
+        self.wait_focused(window, timeout)
+
+    def wait_focused(self, window, timeout=DEFAULT_TIMEOUT):
+        """Waits until the window manager has given the window the focus."""
         wanted = int(window.id, 16)
         wait_until(lambda: run("xdotool", "getactivewindow").strip() == str(wanted), timeout,
                    f"{window} to be active")
@@ -299,6 +303,28 @@ class Program:
         """True when the window is still shown and the program running after a while."""
         time.sleep(seconds)
         return self.running() and any(w.id == window.id for w in self.windows())
+
+
+class OtherWindow:
+    """Another program's window (xmessage) at a given place and size, shown until close()."""
+
+    def __init__(self, geometry):
+        self.process = subprocess.Popen(["xmessage", "-geometry", geometry, "another window"],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        def shown():
+            return run("xdotool", "search", "--onlyvisible", "--class", "Xmessage").split()
+        self.id = wait_until(shown, what="the other window")[0]
+
+    def activate(self):
+        run("xdotool", "windowactivate", self.id)
+        wait_until(lambda: run("xdotool", "getactivewindow").strip() == self.id,
+                   what="the other window to be active")
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
 
 
 def main():

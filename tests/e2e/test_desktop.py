@@ -26,29 +26,6 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-class OtherWindow:
-    """Another program's window (xmessage) at a given place and size, shown until close()."""
-
-    def __init__(self, geometry):
-        self.process = subprocess.Popen(["xmessage", "-geometry", geometry, "another window"],
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-        def shown():
-            return harness.run("xdotool", "search", "--onlyvisible", "--class",
-                               "Xmessage").split()
-        self.id = harness.wait_until(shown, what="the other window")[0]
-
-    def activate(self):
-        harness.run("xdotool", "windowactivate", self.id)
-        harness.wait_until(lambda: harness.run("xdotool", "getactivewindow").strip() == self.id,
-                           what="the other window to be active")
-
-    def close(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-
-
 class DesktopTest(harness.TestCase):
     def open_play(self, full_screen=False, depth="16", workdir="game", env=None):
         game = self.start(workdir, env)
@@ -61,7 +38,7 @@ class DesktopTest(harness.TestCase):
         return game, play
 
     def other_window(self, geometry):
-        window = OtherWindow(geometry)
+        window = harness.OtherWindow(geometry)
         self.addCleanup(window.close)
         return window
 
@@ -77,6 +54,16 @@ class DesktopTest(harness.TestCase):
         harness.wait_until(
             lambda: harness.screenshot().pixel(play.x + x, play.y + y) != (0, 0, 0),
             what="the board to be drawn")
+
+    def settled(self, play):
+        """The board once two screenshots in a row agree."""
+        shots = [self.board(play)]
+
+        def same():
+            shots.append(self.board(play))
+            return shots[-1] == shots[-2]
+        harness.wait_until(same, what="the board to settle")
+        return shots[-1]
 
     def move(self, play, column, row):
         x, y = square_centre(column, row)
@@ -132,8 +119,7 @@ class DesktopTest(harness.TestCase):
     def test_covered_window_is_drawn_again_when_uncovered(self):
         game, play = self.open_play()
         self.wait_drawn(play)
-        time.sleep(0.3)
-        shown = self.board(play)
+        shown = self.settled(play)
         # Kept above the play window, which has the focus again and so keeps drawing.
         other = self.other_window(f"300x200+{play.x + 80}+{play.y + 80}")
         harness.run("wmctrl", "-i", "-r", other.id, "-b", "add,above")

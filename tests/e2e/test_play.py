@@ -26,6 +26,8 @@ class PlayTest(harness.TestCase):
         dialog = self.game.wait_window(harness.CONFIG_TITLE, kind="dialog")
         self.game.key(dialog, "Return")
         self.play = self.game.wait_window(harness.PLAY_TITLE, kind="normal")
+        # The window opened in answer to Start takes the focus itself.
+        self.game.wait_focused(self.play)
         harness.wait_until(lambda: self.board_drawn(), what="the board to be drawn")
         self.empty = harness.screenshot()
 
@@ -128,7 +130,10 @@ class PlayTest(harness.TestCase):
         self.occupied()
         # Moves and clicks outside the window with no button held reach nothing.
         harness.run("xdotool", "mousemove", str(play.x + play.width + 40), str(y), "click", "1")
-        game.activate(play)
+        # With another program in front, the click that activates the window again selects.
+        other = harness.OtherWindow(f"+{play.x + play.width + 20}+{play.y}")
+        self.addCleanup(other.close)
+        other.activate()
         self.select(TOADSTOOLS)
         self.move(3, 3)
         self.occupied((3, 3), (3, 4), (3, 5), (3, 6))
