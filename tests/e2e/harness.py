@@ -369,3 +369,47 @@ class TestCase(unittest.TestCase):
         self.addCleanup(lambda: (manager.kill(), manager.wait()))
         wait_until(lambda: "Openbox" in run("wmctrl", "-m"), what="the window manager")
         return server
+
+    def nested_wayland(self, width=800, height=600):
+        """Weston with its X11 backend inside the test's X display, where it finds a seat:
+        returns the environment that gives a program weston's Wayland display and no X
+        display, and weston's output as a Window of the X screen."""
+        runtime = tempfile.TemporaryDirectory(prefix="tarnwick-weston-")
+        self.addCleanup(runtime.cleanup)
+        os.chmod(runtime.name, 0o700)
+        weston = subprocess.Popen(
+            ["weston", "--backend=x11-backend.so", "--idle-time=0", f"--width={width}",
+             f"--height={height}", "--socket=tarnwick-test"],
+            env={**os.environ, "XDG_RUNTIME_DIR": runtime.name}, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: weston.poll() is None and (weston.terminate(), weston.wait()))
+        socket = pathlib.Path(runtime.name) / "tarnwick-test"
+        wid = wait_until(lambda: socket.exists() and re.search(
+            r'(0x[0-9a-f]+) "Weston Compositor', run("xwininfo", "-root", "-tree")),
+            what="weston's window").group(1)
+        # Placed once the window manager has framed it.
+        wait_until(lambda: "_NET_FRAME_EXTENTS(CARDINAL)" in run("xprop", "-id", wid,
+                                                                 "_NET_FRAME_EXTENTS"),
+                   what="weston's window framed")
+        info = run("xwininfo", "-id", wid)
+        x = int(re.search(r"Absolute upper-left X:\s+(-?\d+)", info).group(1))
+        y = int(re.search(r"Absolute upper-left Y:\s+(-?\d+)", info).group(1))
+        # Weston follows the X pointer from the events of its window: the pointer enters it
+        # anew, so that weston knows where it is before the first click.
+        run("xdotool", "mousemove", "0", "0")
+        time.sleep(0.2)
+        run("xdotool", "mousemove", str(x + width // 2), str(y + height // 2))
+        time.sleep(0.2)
+        env = {"DISPLAY": None, "WAYLAND_DISPLAY": "tarnwick-test",
+               "XDG_RUNTIME_DIR": runtime.name, "GDK_BACKEND": None, "SDL_VIDEODRIVER": None}
+        return env, Window(wid, "weston", x, y, width, height, "normal")
+
+
+def find(image, pixels):
+    """The screen position of the first run of the given RGB pixels in the image, or None."""
+    row_bytes = image.width * 3
+    wanted = b"".join(bytes(rgb) for rgb in pixels)
+    offset = image.data.find(wanted)
+    while offset >= 0 and offset % 3:
+        offset = image.data.find(wanted, offset + 1)
+    return None if offset < 0 else ((offset % row_bytes) // 3, offset // row_bytes)
