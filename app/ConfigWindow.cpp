@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/Platform.h"
+
 namespace {
 
 // The logo's PNG bytes (313 by 52 pixels), taken from app/logo.png when the build is configured.
@@ -93,6 +95,7 @@ ConfigWindow::ConfigWindow() : loop_(g_main_loop_new(nullptr, FALSE)) {
   gtk_window_set_resizable(window, FALSE);
   gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   g_signal_connect(window_.get(), "delete-event", G_CALLBACK(OnDelete), nullptr);
+  g_signal_connect(window_.get(), "map-event", G_CALLBACK(OnMapped), this);
 
   layout_ = gtk_fixed_new();
   gtk_widget_set_size_request(layout_, ToPixelsX(kWidth), ToPixelsY(kHeight));
@@ -157,6 +160,7 @@ ConfigWindow::ConfigWindow() : loop_(g_main_loop_new(nullptr, FALSE)) {
 }
 
 ConfigWindow::~ConfigWindow() {
+  if (videoStart_) g_source_remove(videoStart_);
   window_.reset();
   GtkFlushEvents();
 }
@@ -239,6 +243,19 @@ bool ConfigWindow::MoveFocus(GtkDirectionType direction) {
     if (gtk_widget_child_focus(tabOrder_[index], direction)) return true;
   }
   return false;
+}
+
+gboolean ConfigWindow::OnMapped(GtkWidget*, GdkEvent*, gpointer self) {
+  auto* window = static_cast<ConfigWindow*>(self);
+  // At the default idle priority, after GTK's drawing: the dialog is on screen first.
+  if (!window->videoStart_) window->videoStart_ = g_idle_add(StartVideo, self);
+  return FALSE;
+}
+
+gboolean ConfigWindow::StartVideo(gpointer self) {
+  static_cast<ConfigWindow*>(self)->videoStart_ = 0;
+  InitVideo();
+  return G_SOURCE_REMOVE;
 }
 
 void ConfigWindow::OnClicked(GtkWidget* button, gpointer self) {

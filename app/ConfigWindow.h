@@ -64,6 +64,10 @@ class ConfigWindow {
   // Tab moves through the controls in template order, not in screen order.
   bool MoveFocus(GtkDirectionType direction);
 
+  // Once the window is on screen, the video system starts when GTK is next idle.
+  static gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer self);
+  static gboolean StartVideo(gpointer self);
+
   static void OnClicked(GtkWidget* button, gpointer self);
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer);
   static gboolean OnFrameRateKey(GtkWidget* entry, GdkEventKey* event, gpointer);
@@ -79,4 +83,6 @@ class ConfigWindow {
   GtkWidget* frameRate_ = nullptr;
   std::array<GtkWidget*, ConfigDialog::FullScreen - ConfigDialog::Depth16 + 1> radios_{};
   std::vector<GtkWidget*> tabOrder_;
+  // The idle call that starts the video system, while it is pending.
+  guint videoStart_ = 0;
 };

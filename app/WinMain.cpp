@@ -42,10 +42,9 @@ bool ReadCharacters(DefinitionFile& definition, int32_t count) {
 }  // namespace
 
 int32_t WinMain() {
-  // Starting the video system takes a good part of a second on some X servers. It is done
-  // before the dialog shows, where it delays the dialog a little, so that the play window
-  // follows Start at once; no window is made before Start.
-  InitVideo();
+  // Starting the video system takes a good part of a second on some X servers: the dialog
+  // starts it once it is on screen, while the player reads it, so that the dialog shows as
+  // fast as any and the play window still follows Start at once.
   if (ShowConfigDialog() == ConfigQuit) return 0;
   Display = std::make_unique<DisplayDevice>();
   Display->scaleMode = FullScreenScaleMode;

@@ -3,6 +3,8 @@
 
 #include <gdk/gdkx.h>
 
+#include "platform/DisplayEnvironment.h"
+
 namespace {
 
 bool initialised = false;
@@ -10,7 +12,7 @@ bool initialised = false;
 }  // namespace
 
 bool GtkAvailable() {
-  static const bool available = initialised = gtk_init_check(nullptr, nullptr);
+  static const bool available = initialised = DisplayNamed() && gtk_init_check(nullptr, nullptr);
   return available;
 }
 

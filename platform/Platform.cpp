@@ -5,8 +5,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
+#include "platform/DisplayEnvironment.h"
 #include "platform/Gtk.h"
 #include "platform/MonotonicCounter.h"
 #include "platform/SdlMessageSource.h"
@@ -29,6 +31,14 @@ MessageSource& Source() {
   return realSource;
 }
 
+// Why the game cannot be shown, once, on the line before the message box that ends it.
+void SayNoDisplay(const char* reason) {
+  static bool said = false;
+  if (said) return;
+  said = true;
+  std::fprintf(stderr, "Tarnwick: no display to show the game on: %s\n", reason);
+}
+
 }  // namespace
 
 bool InitVideo() {
@@ -45,15 +55,23 @@ bool InitVideo() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Present through the shared-memory window surface: the cheapest path on X11.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (!DisplayNamed() && !(asked && *asked)) {
+    SayNoDisplay("neither DISPLAY (X11) nor WAYLAND_DISPLAY (Wayland) is set");
+    return false;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    SayNoDisplay(SDL_GetError());
+    return false;
+  }
   // Without a display SDL falls back to a driver that shows nothing; a game nobody can see is
   // a failure, unless that driver was asked for (as tests do).
   const char* driver = SDL_GetCurrentVideoDriver();
-  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
   const bool invisible =
       driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
   if (invisible && !(asked && SDL_strcasecmp(asked, driver) == 0)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SayNoDisplay("SDL found none it can show windows on");
     return false;
   }
   videoUp = true;
