@@ -11,6 +11,7 @@
 #include "platform/DisplayEnvironment.h"
 #include "platform/Gtk.h"
 #include "platform/MonotonicCounter.h"
+#include "platform/ProgramIcon.h"
 #include "platform/SdlMessageSource.h"
 #include "platform/WindowList.h"
 #include "platform/X11Connection.h"
@@ -103,6 +104,7 @@ WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWid
     fitting = std::max(1, fitting / (pixels / units));
     SDL_SetWindowSize(sdlWindow, clientWidth * fitting, clientHeight * fitting);
   }
+  SetSdlProgramIcon(sdlWindow);
   const WindowHandle window = WindowList::Add(std::make_unique<Window>(sdlWindow, procedure));
   window->SetScale(fitting);
   // The window is the answer to the player's last input (Start in the dialog): it takes that

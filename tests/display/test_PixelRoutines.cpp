@@ -23,7 +23,9 @@ std::unique_ptr<Surface> Ramp(int width, int height) {
   return ramp;
 }
 
-int Red(const Surface& surface, int x, int y) { return static_cast<int>(surface.Pixel(x, y) >> 16); }
+int Red(const Surface& surface, int x, int y) {
+  return static_cast<int>(surface.Pixel(x, y) >> 16);
+}
 
 TEST(PixelRoutinesTest, AWholeFactorGivesEachPixelASharpBlockByEitherMethod) {
   const auto source = Ramp(7, 1);
@@ -49,8 +51,8 @@ TEST(PixelRoutinesTest, SharpBilinearGivesEverySourcePixelTheSameShare) {
     const auto source = across ? Ramp(10, 1) : Ramp(1, 10);
     auto target = across ? NewBuffer(16, 1, SDL_PIXELFORMAT_RGB888)
                          : NewBuffer(1, 16, SDL_PIXELFORMAT_RGB888);
-    StretchSharpBilinear(*source->Sdl(), *target->Sdl(), SDL_Rect{0, 0, target->Width(),
-                                                                  target->Height()});
+    StretchSharpBilinear(*source->Sdl(), *target->Sdl(),
+                         SDL_Rect{0, 0, target->Width(), target->Height()});
     double share[10] = {};
     int blendsAtEdge[10] = {};
     for (int i = 0; i < 16; ++i) {

@@ -2,6 +2,7 @@
 
 import os
 import pathlib
+import subprocess
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
@@ -120,6 +121,33 @@ class ConfigDialogTest(harness.TestCase):
             self.assertLess(box.width, SCREEN[0] // 2, box)
             self.assertTrue(game.stays(dialog, 0.3), text)
         game.click(dialog, *QUIT)
+        self.assertEqual(game.wait_exit(), 0)
+
+    def test_dialog_box_and_play_window_carry_the_programs_icon(self):
+        picture = harness.REPO / "dist/icons/hicolor/64x64/apps/tarnwick.png"
+        rgba = subprocess.run(["convert", str(picture), "-depth", "8", "rgba:-"],
+                              capture_output=True, timeout=10, check=True).stdout
+        wanted = [64, 64] + [a << 24 | r << 16 | g << 8 | b
+                             for r, g, b, a in zip(*[iter(rgba)] * 4)]
+
+        def icon_of(window):
+            text = harness.run("xprop", "-id", window.id, "-f", "_NET_WM_ICON", "32c", " = $0+",
+                               "_NET_WM_ICON").partition("=")[2]
+            return [int(value) for value in text.split(",") if value.strip()][:len(wanted)]
+
+        game, dialog = self.open_dialog()
+        self.assertEqual(icon_of(dialog), wanted)
+        self.set_frame_rate(game, dialog, "")
+        game.key(dialog, "Return")
+        box = game.wait_window(harness.BOX_TITLE, kind="dialog")
+        self.assertEqual(icon_of(box), wanted)
+        game.key(box, "Return")
+        game.wait_gone(box)
+        self.set_frame_rate(game, dialog, "60")
+        game.key(dialog, "Return")
+        play = game.wait_window(harness.PLAY_TITLE, kind="normal")
+        self.assertEqual(icon_of(play), wanted)
+        game.key(play, "F12")
         self.assertEqual(game.wait_exit(), 0)
 
     def test_typed_letters_are_refused(self):
