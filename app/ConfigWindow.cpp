@@ -4,6 +4,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "platform/Platform.h"
@@ -76,10 +77,25 @@ void ConfigWindow::StyleDeleter::operator()(GtkCssProvider* provider) const {
   g_object_unref(provider);
 }
 
-int ConfigWindow::ToPixelsX(int units) { return (units * 6 + 2) / 4; }
-int ConfigWindow::ToPixelsY(int units) { return (units * 13 + 4) / 8; }
+double ConfigWindow::textScale_ = 1.0;
+
+int ConfigWindow::ToPixelsX(int units) {
+  return static_cast<int>(std::floor(units * 6 * textScale_ / 4 + 0.5));
+}
+
+int ConfigWindow::ToPixelsY(int units) {
+  return static_cast<int>(std::floor(units * 13 * textScale_ / 8 + 0.5));
+}
+
+double ConfigWindow::TextScale() {
+  // GTK's settings fix the resolution (Xft.dpi times GDK_DPI_SCALE) when they are first read.
+  gtk_settings_get_default();
+  const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
+  return resolution > 96 ? resolution / 96 : 1.0;
+}
 
 ConfigWindow::ConfigWindow() : loop_(g_main_loop_new(nullptr, FALSE)) {
+  textScale_ = TextScale();
   GtkCssProvider* provider = gtk_css_provider_new();
   gtk_css_provider_load_from_data(provider, kStyle, -1, nullptr);
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),

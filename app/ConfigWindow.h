@@ -40,6 +40,10 @@ class ConfigWindow {
   // rounded to nearest: 211 by 118 units are 317 by 192 pixels.
   static int ToPixelsX(int units);
   static int ToPixelsY(int units);
+  // Larger text grows the dialog units with it, so that the template's arrangement keeps
+  // every label whole: the font resolution over 96 dots per inch, never below 1. A window
+  // takes the resolution GTK has when it is made.
+  static double TextScale();
 
  private:
   struct StyleDeleter {
@@ -85,4 +89,6 @@ class ConfigWindow {
   std::vector<GtkWidget*> tabOrder_;
   // The idle call that starts the video system, while it is pending.
   guint videoStart_ = 0;
+  // The text scale of the window being built.
+  static double textScale_;
 };

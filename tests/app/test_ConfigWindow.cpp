@@ -32,8 +32,20 @@ bool Inside(const GdkRectangle& inner, const GdkRectangle& outer) {
          inner.y + inner.height <= outer.y + outer.height;
 }
 
-TEST(ConfigWindowTest, ControlsFitTheWindowWithoutOverlapping) {
+// At the usual font resolution and at 1.5 times it (larger text), where the layout grows.
+class ConfigWindowLayoutTest : public ::testing::TestWithParam<double> {
+ protected:
+  void TearDown() override {
+    if (GtkAvailable()) gdk_screen_set_resolution(gdk_screen_get_default(), 96);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, ConfigWindowLayoutTest, ::testing::Values(96.0, 144.0));
+
+TEST_P(ConfigWindowLayoutTest, ControlsFitTheWindowWithoutOverlapping) {
   if (!GtkAvailable()) GTEST_SKIP() << "no display";
+  gtk_settings_get_default();
+  gdk_screen_set_resolution(gdk_screen_get_default(), GetParam());
   ConfigWindow window;
   gtk_widget_show_all(window.widget());
   GtkWidget* layout = gtk_bin_get_child(GTK_BIN(window.widget()));
@@ -44,8 +56,8 @@ TEST(ConfigWindowTest, ControlsFitTheWindowWithoutOverlapping) {
   }
   GtkAllocation whole;
   gtk_widget_get_allocation(layout, &whole);
-  EXPECT_EQ(whole.width, 317);
-  EXPECT_EQ(whole.height, 192);
+  EXPECT_EQ(whole.width, GetParam() == 96 ? 317 : 475);
+  EXPECT_EQ(whole.height, GetParam() == 96 ? 192 : 288);
   GdkRectangle client{0, 0, whole.width, whole.height};
 
   std::vector<Placed> frames, controls;
