@@ -128,21 +128,27 @@ ConfigWindow::ConfigWindow() : loop_(g_main_loop_new(nullptr, FALSE)) {
   gtk_widget_set_can_default(start_, TRUE);
   gtk_window_set_default(window, start_);
 
-  Place(gtk_frame_new("Color Depth"), 20, 35, 51, 40);
+  GtkWidget* depthFrame = Place(gtk_frame_new("Color Depth"), 20, 35, 51, 40);
   GtkWidget* depth = AddRadio(nullptr, ConfigDialog::Depth16, "16", 25, 45, 25, 8);
   AddRadio(depth, ConfigDialog::Depth32, "32", 25, 65, 24, 8);
   AddRadio(depth, ConfigDialog::Depth24, "24", 25, 55, 23, 8);
+  LabelGroup(depthFrame, ConfigDialog::Depth16, ConfigDialog::Depth24);
 
   PlaceText(kCredit, 48, 95, 104, 18, 0.5f);
 
-  Place(gtk_frame_new("Mode"), 78, 35, 57, 40);
+  GtkWidget* modeFrame = Place(gtk_frame_new("Mode"), 78, 35, 57, 40);
   GtkWidget* mode = AddRadio(nullptr, ConfigDialog::Windowed, "Windowed", 80, 46, 50, 10);
   AddRadio(mode, ConfigDialog::FullScreen, "Full Screen", 80, 55, 50, 10);
+  LabelGroup(modeFrame, ConfigDialog::Windowed, ConfigDialog::FullScreen);
 
   // Kept clear of the field on its right.
-  PlaceText("Maximum Framerate", 41, 81, 63, 10, 1.0f);
+  GtkWidget* frameRateLabel = PlaceText("Maximum Framerate", 41, 81, 63, 10, 1.0f);
 
   frameRate_ = Place(gtk_entry_new(), 107, 79, 50, 12);
+  // Screen readers name the field by its label, and know the label as the field's.
+  gtk_label_set_mnemonic_widget(GTK_LABEL(frameRateLabel), frameRate_);
+  atk_object_set_name(gtk_widget_get_accessible(frameRate_),
+                      gtk_label_get_text(GTK_LABEL(frameRateLabel)));
   gtk_entry_set_width_chars(GTK_ENTRY(frameRate_), 1);
   gtk_entry_set_activates_default(GTK_ENTRY(frameRate_), TRUE);
   g_signal_connect(frameRate_, "key-press-event", G_CALLBACK(OnFrameRateKey), nullptr);
@@ -224,6 +230,15 @@ GtkWidget* ConfigWindow::AddRadio(GtkWidget* group, int32_t id, const char* labe
   g_signal_connect(radio, "key-press-event", G_CALLBACK(OnRadioKey), this);
   Radio(id) = radio;
   return Place(radio, x, y, width, height);
+}
+
+void ConfigWindow::LabelGroup(GtkWidget* frame, int32_t first, int32_t last) {
+  AtkObject* group = gtk_widget_get_accessible(gtk_frame_get_label_widget(GTK_FRAME(frame)));
+  for (int32_t id = first; id <= last; ++id) {
+    AtkObject* radio = gtk_widget_get_accessible(Radio(id));
+    atk_object_add_relationship(radio, ATK_RELATION_LABELLED_BY, group);
+    atk_object_add_relationship(group, ATK_RELATION_LABEL_FOR, radio);
+  }
 }
 
 void ConfigWindow::Click(int32_t id) {

@@ -60,6 +60,9 @@ class ConfigWindow {
   // widens it around its anchor: 0 keeps the left edge, 0.5 the centre, 1 the right edge.
   GtkWidget* PlaceText(const char* text, int x, int y, int width, int height, float anchor);
   GtkWidget*& Radio(int32_t id) { return radios_[id - ConfigDialog::Depth16]; }
+  // Ties the radio buttons first to last to the group box's label, for screen readers: the
+  // buttons lie beside the box in the template, not in it.
+  void LabelGroup(GtkWidget* frame, int32_t first, int32_t last);
 
   // Runs a click of Start or Quit through the dialog with the controls as the player left them.
   void Click(int32_t id);
