@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -191,6 +192,9 @@ int32_t ConfigWindow::Run() {
   gtk_widget_show_all(window_.get());
   gtk_window_present(GTK_WINDOW(window_.get()));
 
+  // A stop signal is answered as the Quit button is.
+  const StopScope stop([this] { Click(ConfigDialog::QuitButton); });
+  if (StopRequested()) Click(ConfigDialog::QuitButton);
   while (dialog_.Result() == 0) g_main_loop_run(loop_.get());
   gtk_widget_hide(window_.get());
   GtkFlushEvents();

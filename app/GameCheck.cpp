@@ -18,7 +18,6 @@
 #include "content/ContentFindings.h"
 #include "content/DefinitionFile.h"
 #include "display/DisplayDevice.h"
-#include "platform/ContentFile.h"
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -64,7 +63,7 @@ class Check {
   // The line of the first section of character `index` in the definition.
   int32_t SectionLine(int32_t index) const;
   void CheckEngine();
-  // The sound is opened only when first played, and a missing one is never reported.
+  // The sound as the game plays it: only a WAV file within the limit.
   void CheckSound();
   // Start-up ends here, unless it has ended before.
   void Ends(const std::string& outcome) {
@@ -268,13 +267,7 @@ void Check::CheckEngine() {
   }
 }
 
-void Check::CheckSound() {
-  findings_.CheckPath(kWarningSound, kWarningSound, 0);
-  if (!ContentFile(kWarningSound).IsOpen()) {
-    findings_.Add(Severity::Warning, kWarningSound, 0,
-                  "warning sound cannot be opened: a blocked placement makes no sound");
-  }
-}
+void Check::CheckSound() { findings_.CheckSound(kWarningSound); }
 
 }  // namespace
 

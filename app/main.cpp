@@ -9,6 +9,7 @@
 #include "app/WinMain.h"
 #include "platform/Platform.h"
 #include "platform/Sound.h"
+#include "platform/StopSignals.h"
 
 int main(int argc, char** argv) {
   const CommandLine commandLine(argc, argv);
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   if (action == CommandLine::Check) return RunCheck(std::cout, std::cerr);
   WindowScale = commandLine.scale();
   FullScreenScaleMode = commandLine.scaleMode();
+  WatchStopSignals();
   const int32_t exitCode = WinMain();
   ShutdownSound();
   ShutdownPlatform();

@@ -13,6 +13,7 @@
 #include "content/SectionScanner.h"
 #include "display/DisplayDevice.h"
 #include "platform/ContentFile.h"
+#include "platform/WaveFile.h"
 
 namespace {
 
@@ -131,6 +132,17 @@ void ContentFindings::CheckPath(const std::string& path, const std::string& file
   Add(Severity::Warning, file, line,
       Quote(path) + " is found only as " + Quote(resolved.path) +
           ", with letter case ignored and '\\' read as '/'");
+}
+
+void ContentFindings::CheckSound(const std::string& path) {
+  CheckPath(path, path, 0);
+  const WaveFile wave(path.c_str());
+  if (!wave.IsOpen()) {
+    Add(Severity::Warning, path, 0,
+        "warning sound cannot be opened: a blocked placement makes no sound");
+  } else if (!wave.Refusal().empty()) {
+    Add(Severity::Warning, path, 0, "no warning sound will play: " + wave.Refusal());
+  }
 }
 
 std::vector<ContentFindings::SectionMet> ContentFindings::Sections(const std::string& file) const {

@@ -44,6 +44,9 @@ class ContentFindings : public ContentReport {
   // findings about that file then name it as it is really named.
   void CheckPath(const std::string& path, const std::string& file, int32_t line);
 
+  // Findings about the warning sound at `path`: why a blocked placement would make no sound.
+  void CheckSound(const std::string& path);
+
   // What the scans of `file` met: its section headers in file order, and the line of the last
   // line of `key` (0 when there is none).
   std::vector<SectionMet> Sections(const std::string& file) const;

@@ -13,6 +13,7 @@
 #include "platform/MonotonicCounter.h"
 #include "platform/ProgramIcon.h"
 #include "platform/SdlMessageSource.h"
+#include "platform/StopSignals.h"
 #include "platform/WindowList.h"
 #include "platform/X11Connection.h"
 
@@ -23,6 +24,7 @@ Counter* currentCounter = &realCounter;
 MessageSource* replacedSource = nullptr;
 
 bool quitPosted = false;
+bool stopDelivered = false;
 int32_t quitCode = 0;
 bool videoUp = false;
 
@@ -52,7 +54,7 @@ bool InitVideo() {
   // a panel button of the inactive window selects the character. SDL's X11 backend otherwise
   // drops a press that comes within a few milliseconds of the focus moving to the window.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  // Ctrl-C in a terminal ends the program the usual way instead of becoming an event.
+  // The stop signals are the program's own (platform/StopSignals), not SDL's quit event.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Present through the shared-memory window surface: the cheapest path on X11.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -137,6 +139,12 @@ bool PeekMessage(Message& message) {
   if (quitPosted) {
     quitPosted = false;
     message = Message{nullptr, WM_QUIT, static_cast<uint64_t>(quitCode), 0};
+    return true;
+  }
+  // A stop signal closes the play window once, as its close box does.
+  if (StopRequested() && !stopDelivered && WindowList::First()) {
+    stopDelivered = true;
+    message = Message{WindowList::First(), WM_CLOSE, 0, 0};
     return true;
   }
   return Source().Poll(message);

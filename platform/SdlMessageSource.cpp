@@ -5,6 +5,7 @@
 #include <sys/prctl.h>
 #include <time.h>
 
+#include "platform/StopSignals.h"
 #include "platform/WindowList.h"
 
 namespace {
@@ -15,6 +16,8 @@ constexpr int64_t kMillisecond = MonotonicCounter::kTicksPerSecond / 1000;
 constexpr int64_t kPreciseStretch = 2 * kMillisecond;
 // The last part of the wait is spun, so that a late wake-up of the sleep does not count.
 constexpr int64_t kSpinStretch = 50000;
+// Where the wait cannot watch the stop signals, it looks for one this often.
+constexpr int kStopCheckMilliseconds = 100;
 
 timespec ToTimespec(int64_t ticks) {
   timespec ts{};
@@ -89,7 +92,16 @@ void SdlMessageSource::PlaceInWindow(SDL_Event& release, uint32_t windowId) {
 
 void SdlMessageSource::Wait() {
   mayHaveInput_ = true;
-  SDL_WaitEvent(nullptr);
+  // On X11 the wait is on the server connection and the stop signals together; elsewhere it
+  // looks for a stop signal between waits on the event queue.
+  const int connection = WindowList::InputConnection();
+  if (connection < 0) {
+    SDL_WaitEventTimeout(nullptr, kStopCheckMilliseconds);
+    return;
+  }
+  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || WindowList::InputQueued()) return;
+  pollfd waits[] = {{connection, POLLIN, 0}, {StopDescriptor(), POLLIN, 0}};
+  ppoll(waits, 2, nullptr, nullptr);
 }
 
 void SdlMessageSource::WaitUntil(int64_t deadline) {
@@ -104,9 +116,9 @@ void SdlMessageSource::WaitUntil(int64_t deadline) {
     }
     const int64_t remaining = deadline - clock_.Now();
     if (remaining < 0) return;
-    pollfd input{connection, POLLIN, 0};
+    pollfd waits[] = {{connection, POLLIN, 0}, {StopDescriptor(), POLLIN, 0}};
     const timespec timeout = ToTimespec(remaining + 1);
-    if (ppoll(&input, 1, &timeout, nullptr) != 0) mayHaveInput_ = true;
+    if (ppoll(waits, 2, &timeout, nullptr) != 0) mayHaveInput_ = true;
     return;
   }
   mayHaveInput_ = true;

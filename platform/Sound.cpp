@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 
-#include "platform/ContentFile.h"
+#include "platform/WaveFile.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ struct Audio {
   bool open = false;
   // Loaded sounds by path; a path that failed to load is not remembered, so it is tried again.
   std::map<std::string, ChunkPtr> chunks;
+  // Refusals said on standard error, each said once however often the sound is asked for.
+  std::set<std::string> refusalsSaid;
 };
 
 Audio& TheAudio() {
@@ -77,13 +80,21 @@ void QuietAudioMessages() {
 }
 
 // The sound is a content file like any other: its path resolves the same way, and a FIFO or a
-// device is refused before SDL_mixer could wait on it.
-Mix_Chunk* LoadChunk(const char* path) {
-  ContentFile file(path);
-  if (!file.IsOpen()) return nullptr;
-  FILE* stream = ::fdopen(file.Descriptor(), "rb");
+// device is refused before SDL_mixer could wait on it. Only a WAV file within the limit reaches
+// the decoder; why any other is not played is said once.
+Mix_Chunk* LoadChunk(Audio& audio, const char* path) {
+  WaveFile wave(path);
+  if (!wave.IsOpen()) return nullptr;
+  if (!wave.Refusal().empty()) {
+    const std::string line = std::string(path) + ": " + wave.Refusal();
+    if (audio.refusalsSaid.insert(line).second) {
+      std::fprintf(stderr, "Tarnwick: no sound: %s\n", line.c_str());
+    }
+    return nullptr;
+  }
+  FILE* stream = ::fdopen(wave.File().Descriptor(), "rb");
   if (!stream) return nullptr;
-  file.Release();
+  wave.File().Release();
   SDL_RWops* source = SDL_RWFromFP(stream, SDL_TRUE);
   if (!source) {
     std::fclose(stream);
@@ -111,7 +122,7 @@ void OpenDevice(Audio& audio) {
 Mix_Chunk* Chunk(Audio& audio, const char* path) {
   auto found = audio.chunks.find(path);
   if (found != audio.chunks.end()) return found->second.get();
-  ChunkPtr chunk(LoadChunk(path));
+  ChunkPtr chunk(LoadChunk(audio, path));
   if (!chunk) return nullptr;
   return audio.chunks.emplace(path, std::move(chunk)).first->second.get();
 }

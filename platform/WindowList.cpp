@@ -44,6 +44,8 @@ WindowHandle WindowList::FindById(uint32_t sdlWindowId) {
   return nullptr;
 }
 
+WindowHandle WindowList::First() { return Windows().empty() ? nullptr : Windows().front().get(); }
+
 int WindowList::InputConnection() {
   for (const auto& window : Windows()) {
     const int connection = X11ConnectionOf(window->Sdl());

@@ -14,9 +14,11 @@ class WindowList {
   static bool Remove(WindowHandle window);
   static void Clear();
 
-  // Whether the handle names a window still in the list; the window of an SDL window id.
+  // Whether the handle names a window still in the list; the window of an SDL window id; the
+  // first window made of those still standing (null when none is).
   static bool Contains(WindowHandle window);
   static WindowHandle FindById(uint32_t sdlWindowId);
+  static WindowHandle First();
 
   // The descriptor that the windows' X11 input arrives on, or -1 when there is none to watch;
   // and whether input has been read from it already and waits to be fetched.

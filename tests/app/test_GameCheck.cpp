@@ -217,6 +217,12 @@ const FindingCase kFindingCases[] = {
     {"NoSound", "sounds/bleep14.wav", nullptr, "",
      "sounds/bleep14.wav: warning: warning sound cannot be opened: a blocked placement makes no "
      "sound"},
+    {"SoundNotWav", "sounds/bleep14.wav", "RIFF", "ID3\x03",
+     "sounds/bleep14.wav: warning: no warning sound will play: it is not a WAV file: the game "
+     "plays RIFF/WAVE files only"},
+    {"SoundTooLong", "sounds/bleep14.wav", "datar\"", "data\x02\x01\x10",
+     "sounds/bleep14.wav: warning: no warning sound will play: it decodes to 4195336 bytes of "
+     "audio, more than the 4194304 a warning sound may hold"},
     // Notes: what the game shows while it starts.
     {"AnimationPackage", "packages/one.cel", "IDLE PACKAGES=0\n",
      "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=anims/sway.ani\n[HEADER]\n",

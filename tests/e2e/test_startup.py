@@ -4,11 +4,21 @@ that is missing."""
 import os
 import pathlib
 import shutil
+import signal
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
+import test_config_dialog as dialog_layout  # noqa: E402
+
+
+def declare_animation(folder, path="packages/anims/sway.ani"):
+    """The sample game with an animation package, whose path shows in a box at start."""
+    shutil.copytree(harness.GAME_DIR, folder, dirs_exist_ok=True)
+    cell = folder / "packages/cells/morel_0.cel"
+    cell.write_text(cell.read_text().replace("IDLE PACKAGES=0", "IDLE PACKAGES=1")
+                    + f"\n[IDLE 0]\nPACKAGE={path}\n")
 
 
 def start_past_dialog(test, workdir="game"):
@@ -23,12 +33,6 @@ class StartupTest(harness.TestCase):
     def test_content_is_read_once_the_window_is_shown(self):
         # An animation package shows its path in a box while the cells load: the play window
         # is there by then.
-        def declare_animation(folder):
-            shutil.copytree(harness.GAME_DIR, folder, dirs_exist_ok=True)
-            cell = folder / "packages/cells/morel_0.cel"
-            cell.write_text(cell.read_text().replace("IDLE PACKAGES=0", "IDLE PACKAGES=1")
-                            + "\n[IDLE 0]\nPACKAGE=packages/anims/sway.ani\n")
-
         game = start_past_dialog(self, declare_animation)
         game.wait_message("packages/anims/sway.ani")
         play = game.wait_window(harness.PLAY_TITLE, kind="normal")
@@ -36,6 +40,16 @@ class StartupTest(harness.TestCase):
         game.dismiss_box()
         game.key(play, "F12")
         self.assertEqual(game.wait_exit(), 0)
+
+    def test_a_box_wraps_a_long_path_to_fit_the_screen(self):
+        path = "packages/" + "x" * 991
+        game = start_past_dialog(self, lambda folder: declare_animation(folder, path))
+        box = game.wait_window(harness.BOX_TITLE, kind="dialog")
+        x, y, width, height = game.frame(box)
+        screen = harness.run("xdotool", "getdisplaygeometry").split()
+        self.assertTrue(x >= 0 and x + width <= int(screen[0]), box)
+        self.assertTrue(y >= 0 and y + height <= int(screen[1]), box)
+        self.assertEqual(game.messages(), [path])
 
     def test_no_content_at_all_ends_silently_with_a_hint_on_stderr(self):
         game = start_past_dialog(self, "empty")
@@ -67,6 +81,24 @@ class StartupTest(harness.TestCase):
         game.close_box(play)
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(game.messages(), [])
+
+    def test_stop_signals_end_the_game_in_order(self):
+        for state, number, boxes in (("dialog", signal.SIGTERM, []),
+                                     ("play", signal.SIGINT, []),
+                                     ("full screen", signal.SIGHUP, []),
+                                     ("box", signal.SIGTERM, ["packages/anims/sway.ani"])):
+            with self.subTest(state=state, signal=number.name):
+                game = self.start(declare_animation if state == "box" else "game")
+                dialog = game.wait_window(harness.CONFIG_TITLE, kind="dialog")
+                if state == "full screen":
+                    game.click(dialog, *dialog_layout.FULL_SCREEN)
+                if state != "dialog":
+                    game.click(dialog, *dialog_layout.START)
+                    game.wait_window(harness.BOX_TITLE if state == "box" else harness.PLAY_TITLE,
+                                     kind="dialog" if state == "box" else "normal")
+                game.process.send_signal(number)
+                self.assertEqual(game.wait_exit(), 0)
+                self.assertEqual(game.messages(), boxes)
 
     def test_without_a_display_the_failure_is_reported(self):
         for runtime in (None, "/nonexistent"):

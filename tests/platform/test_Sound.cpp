@@ -78,4 +78,23 @@ TEST_F(SoundTest, AFileMissingAtStartIsPlayedOnceItIsThere) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "audio drivers kept quiet";
 }
 
+TEST_F(SoundTest, AHugeSoundIsRefusedBeforeItIsDecoded) {
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", folder.PathOf("played.raw").c_str(), 1);
+  const std::string sound = folder.PathOf("huge.wav");
+  std::filesystem::copy_file(Sample(), sound);
+  std::fstream(sound, std::ios::in | std::ios::out | std::ios::binary)
+      .seekp(40)
+      .write("\0\0\0\x10", 4);
+  std::filesystem::resize_file(sound, 0x10000000);
+  ::testing::internal::CaptureStderr();
+  PlaySoundFile(sound.c_str());
+  PlaySoundFile(sound.c_str());
+  EXPECT_FALSE(HeardWithin(std::chrono::milliseconds(300)));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Tarnwick: no sound: " + sound +
+                ": it decodes to 1073741824 bytes of audio, more than the 4194304 a warning sound "
+                "may hold\n");
+}
+
 }  // namespace
