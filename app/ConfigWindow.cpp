@@ -21,6 +21,8 @@ constexpr const char* kTitle = "Tarnwick! Configuration";
 constexpr const char* kCredit = "Tarnwick, a board set-up game\nMade with SDL2 and GTK 3";
 constexpr const char* kIdKey = "tarnwick-control-id";
 constexpr const char* kName = "tarnwick-config";
+// From the dialog's mapping to the start of the video system, in milliseconds.
+constexpr guint kVideoStartDelayMs = 150;
 
 // Dialog size in dialog units.
 constexpr int kWidth = 211;
@@ -282,8 +284,11 @@ bool ConfigWindow::MoveFocus(GtkDirectionType direction) {
 
 gboolean ConfigWindow::OnMapped(GtkWidget*, GdkEvent*, gpointer self) {
   auto* window = static_cast<ConfigWindow*>(self);
-  // At the default idle priority, after GTK's drawing: the dialog is on screen first.
-  if (!window->videoStart_) window->videoStart_ = g_idle_add(StartVideo, self);
+  // A moment after the dialog is mapped, once it is drawn and the X server has shown it; far
+  // sooner than a player reads the dialog and presses Start.
+  if (!window->videoStart_) {
+    window->videoStart_ = g_timeout_add(kVideoStartDelayMs, StartVideo, self);
+  }
   return FALSE;
 }
 

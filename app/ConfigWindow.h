@@ -71,7 +71,7 @@ class ConfigWindow {
   // Tab moves through the controls in template order, not in screen order.
   bool MoveFocus(GtkDirectionType direction);
 
-  // Once the window is on screen, the video system starts when GTK is next idle.
+  // Once the window is on screen, the video system starts from GTK's main loop.
   static gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer self);
   static gboolean StartVideo(gpointer self);
 
@@ -90,7 +90,7 @@ class ConfigWindow {
   GtkWidget* frameRate_ = nullptr;
   std::array<GtkWidget*, ConfigDialog::FullScreen - ConfigDialog::Depth16 + 1> radios_{};
   std::vector<GtkWidget*> tabOrder_;
-  // The idle call that starts the video system, while it is pending.
+  // The call that starts the video system, while it is pending.
   guint videoStart_ = 0;
   // The text scale of the window being built.
   static double textScale_;

@@ -11,25 +11,6 @@
 #include <utility>
 #include <vector>
 
-// A surface of the given size and format, cleared to black; null if SDL refuses it.
-std::unique_ptr<Surface> NewBuffer(int64_t width, int64_t height, uint32_t format) {
-  if (width > INT_MAX || height > INT_MAX) return nullptr;
-  SdlSurfacePtr pixels(SDL_CreateRGBSurfaceWithFormat(
-      0, static_cast<int>(width), static_cast<int>(height), SDL_BITSPERPIXEL(format), format));
-  if (!pixels) return nullptr;
-  SDL_FillRect(pixels.get(), nullptr, SDL_MapRGB(pixels->format, 0, 0, 0));
-  return std::make_unique<Surface>(std::move(pixels));
-}
-
-bool Inside(const SurfaceRect& rect, const Surface& surface) {
-  return rect.left >= 0 && rect.top >= 0 && rect.right <= surface.Width() &&
-         rect.bottom <= surface.Height();
-}
-
-SDL_Rect ToSdl(const SurfaceRect& rect) {
-  return SDL_Rect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-}
-
 namespace {
 
 // One row of 5-6-5 pixels as X-8-8-8, each channel widened as SDL reads it (v * 255 / 31 and
@@ -44,31 +25,6 @@ void WidenRow565(const uint16_t* __restrict in, uint32_t* __restrict out, int wi
     out[x] = opaque | uint32_t{red} << 16 | uint32_t{green} << 8 | blue;
   }
 }
-
-}  // namespace
-
-// Copies a whole frame of the back buffer into `to` at (x, y), converting 5-6-5 pixels into
-// the X-8-8-8 pixels of a window: about twice as fast as SDL's converter, and presenting does
-// it every frame. False for any other pair of formats, which SDL then converts.
-bool ConvertFrame(const SDL_Surface& from, SDL_Surface& to, int x, int y) {
-  const uint32_t target = to.format->format;
-  if (from.format->format != SDL_PIXELFORMAT_RGB565 ||
-      (target != SDL_PIXELFORMAT_RGB888 && target != SDL_PIXELFORMAT_ARGB8888) ||
-      SDL_MUSTLOCK(&to) || x < 0 || y < 0 || x + from.w > to.w || y + from.h > to.h) {
-    return false;
-  }
-  const uint32_t opaque = target == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0;
-  const auto* sourceRows = static_cast<const uint8_t*>(from.pixels);
-  auto* targetRows = static_cast<uint8_t*>(to.pixels) + ptrdiff_t{y} * to.pitch + ptrdiff_t{x} * 4;
-  for (int row = 0; row < from.h; ++row) {
-    WidenRow565(reinterpret_cast<const uint16_t*>(sourceRows + ptrdiff_t{row} * from.pitch),
-                reinterpret_cast<uint32_t*>(targetRows + ptrdiff_t{row} * to.pitch), from.w,
-                opaque);
-  }
-  return true;
-}
-
-namespace {
 
 // Nearest-neighbour scaling of `from` into `area` of `to`, both of one format. Window pixel x
 // shows source pixel x * from.w / area.w, the same rule by which the window maps the pointer
@@ -96,23 +52,6 @@ void StretchRows(const SDL_Surface& from, SDL_Surface& to, const SDL_Rect& area)
     }
   }
 }
-
-}  // namespace
-
-void Stretch(const SDL_Surface& from, SDL_Surface& to, const SDL_Rect& area) {
-  switch (to.format->BytesPerPixel) {
-    case 1:
-      return StretchRows<1>(from, to, area);
-    case 2:
-      return StretchRows<2>(from, to, area);
-    case 3:
-      return StretchRows<3>(from, to, area);
-    default:
-      return StretchRows<4>(from, to, area);
-  }
-}
-
-namespace {
 
 // Whether a copy between the two surfaces is a plain copy of bytes: one format, no blending.
 bool SameBytes(const SDL_Surface& from, const SDL_Surface& to) {
@@ -164,7 +103,109 @@ void CopyRunsOf(const Surface& source, const SurfaceRect& fromRect, SDL_Surface&
   }
 }
 
+// Where one target pixel of a sharp-bilinear scale takes its colour from along one axis: the
+// two neighbouring source pixels and the weight of the second, in 256ths.
+struct Tap {
+  int first;
+  int second;
+  uint32_t weight;
+};
+
+// The taps of `target` pixels scaled from `source` ones. A target pixel's centre falls at a
+// position within a source pixel; near that pixel's middle it takes the pixel itself, and
+// only within half a prescaled pixel of its edges does it blend towards the neighbour.
+std::vector<Tap> SharpTaps(int source, int target) {
+  const int prescale = std::max(1, (target + source - 1) / source);
+  const double flat = 0.5 - 0.5 / prescale;
+  std::vector<Tap> taps(static_cast<size_t>(target));
+  for (int i = 0; i < target; ++i) {
+    const double texel = (i + 0.5) * source / target;
+    const double whole = std::floor(texel);
+    const double fromMiddle = texel - whole - 0.5;
+    const double edge = (fromMiddle - std::clamp(fromMiddle, -flat, flat)) * prescale;
+    const double at = whole + edge;
+    const double below = std::floor(at);
+    auto weight = static_cast<uint32_t>(std::lround((at - below) * 256));
+    int first = std::clamp(static_cast<int>(below), 0, source - 1);
+    const int second = std::clamp(static_cast<int>(below) + 1, 0, source - 1);
+    if (weight >= 256) first = second;
+    if (weight >= 256 || first == second) weight = 0;
+    taps[static_cast<size_t>(i)] = Tap{first, second, weight};
+  }
+  return taps;
+}
+
+// Two pixels of four 8-bit channels mixed, the second weighing `weight` 256ths.
+uint32_t Mix(uint32_t a, uint32_t b, uint32_t weight) {
+  const uint32_t keep = 256 - weight;
+  const uint32_t redBlue = (((a & 0xFF00FFu) * keep + (b & 0xFF00FFu) * weight) >> 8) & 0xFF00FFu;
+  const uint32_t alphaGreen =
+      (((a >> 8) & 0xFF00FFu) * keep + ((b >> 8) & 0xFF00FFu) * weight) & 0xFF00FF00u;
+  return redBlue | alphaGreen;
+}
+
+// One source row scaled across, by the column taps.
+void ScaleRow(const uint32_t* in, const std::vector<Tap>& columns, uint32_t* out) {
+  for (size_t x = 0; x < columns.size(); ++x) {
+    const Tap& tap = columns[x];
+    out[x] = tap.weight ? Mix(in[tap.first], in[tap.second], tap.weight) : in[tap.first];
+  }
+}
+
 }  // namespace
+
+// A surface of the given size and format, cleared to black; null if SDL refuses it.
+std::unique_ptr<Surface> NewBuffer(int64_t width, int64_t height, uint32_t format) {
+  if (width > INT_MAX || height > INT_MAX) return nullptr;
+  SdlSurfacePtr pixels(SDL_CreateRGBSurfaceWithFormat(
+      0, static_cast<int>(width), static_cast<int>(height), SDL_BITSPERPIXEL(format), format));
+  if (!pixels) return nullptr;
+  SDL_FillRect(pixels.get(), nullptr, SDL_MapRGB(pixels->format, 0, 0, 0));
+  return std::make_unique<Surface>(std::move(pixels));
+}
+
+bool Inside(const SurfaceRect& rect, const Surface& surface) {
+  return rect.left >= 0 && rect.top >= 0 && rect.right <= surface.Width() &&
+         rect.bottom <= surface.Height();
+}
+
+SDL_Rect ToSdl(const SurfaceRect& rect) {
+  return SDL_Rect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Copies a whole frame of the back buffer into `to` at (x, y), converting 5-6-5 pixels into
+// the X-8-8-8 pixels of a window: about twice as fast as SDL's converter, and presenting does
+// it every frame. False for any other pair of formats, which SDL then converts.
+bool ConvertFrame(const SDL_Surface& from, SDL_Surface& to, int x, int y) {
+  const uint32_t target = to.format->format;
+  if (from.format->format != SDL_PIXELFORMAT_RGB565 ||
+      (target != SDL_PIXELFORMAT_RGB888 && target != SDL_PIXELFORMAT_ARGB8888) ||
+      SDL_MUSTLOCK(&to) || x < 0 || y < 0 || x + from.w > to.w || y + from.h > to.h) {
+    return false;
+  }
+  const uint32_t opaque = target == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0;
+  const auto* sourceRows = static_cast<const uint8_t*>(from.pixels);
+  auto* targetRows = static_cast<uint8_t*>(to.pixels) + ptrdiff_t{y} * to.pitch + ptrdiff_t{x} * 4;
+  for (int row = 0; row < from.h; ++row) {
+    WidenRow565(reinterpret_cast<const uint16_t*>(sourceRows + ptrdiff_t{row} * from.pitch),
+                reinterpret_cast<uint32_t*>(targetRows + ptrdiff_t{row} * to.pitch), from.w,
+                opaque);
+  }
+  return true;
+}
+
+void Stretch(const SDL_Surface& from, SDL_Surface& to, const SDL_Rect& area) {
+  switch (to.format->BytesPerPixel) {
+    case 1:
+      return StretchRows<1>(from, to, area);
+    case 2:
+      return StretchRows<2>(from, to, area);
+    case 3:
+      return StretchRows<3>(from, to, area);
+    default:
+      return StretchRows<4>(from, to, area);
+  }
+}
 
 // A keyed copy within one format: the picture's runs of pixels that are not the key, clipped
 // to the source rectangle. False when the formats differ, for SDL to convert.
@@ -219,59 +260,6 @@ void FillBars(SDL_Surface& screen, const SDL_Rect& area) {
     if (bar.w > 0 && bar.h > 0) SDL_FillRect(&screen, &bar, black);
   }
 }
-
-namespace {
-
-// Where one target pixel of a sharp-bilinear scale takes its colour from along one axis: the
-// two neighbouring source pixels and the weight of the second, in 256ths.
-struct Tap {
-  int first;
-  int second;
-  uint32_t weight;
-};
-
-// The taps of `target` pixels scaled from `source` ones. A target pixel's centre falls at a
-// position within a source pixel; near that pixel's middle it takes the pixel itself, and
-// only within half a prescaled pixel of its edges does it blend towards the neighbour.
-std::vector<Tap> SharpTaps(int source, int target) {
-  const int prescale = std::max(1, (target + source - 1) / source);
-  const double flat = 0.5 - 0.5 / prescale;
-  std::vector<Tap> taps(static_cast<size_t>(target));
-  for (int i = 0; i < target; ++i) {
-    const double texel = (i + 0.5) * source / target;
-    const double whole = std::floor(texel);
-    const double fromMiddle = texel - whole - 0.5;
-    const double edge = (fromMiddle - std::clamp(fromMiddle, -flat, flat)) * prescale;
-    const double at = whole + edge;
-    const double below = std::floor(at);
-    auto weight = static_cast<uint32_t>(std::lround((at - below) * 256));
-    int first = std::clamp(static_cast<int>(below), 0, source - 1);
-    const int second = std::clamp(static_cast<int>(below) + 1, 0, source - 1);
-    if (weight >= 256) first = second;
-    if (weight >= 256 || first == second) weight = 0;
-    taps[static_cast<size_t>(i)] = Tap{first, second, weight};
-  }
-  return taps;
-}
-
-// Two pixels of four 8-bit channels mixed, the second weighing `weight` 256ths.
-uint32_t Mix(uint32_t a, uint32_t b, uint32_t weight) {
-  const uint32_t keep = 256 - weight;
-  const uint32_t redBlue = (((a & 0xFF00FFu) * keep + (b & 0xFF00FFu) * weight) >> 8) & 0xFF00FFu;
-  const uint32_t alphaGreen =
-      (((a >> 8) & 0xFF00FFu) * keep + ((b >> 8) & 0xFF00FFu) * weight) & 0xFF00FF00u;
-  return redBlue | alphaGreen;
-}
-
-// One source row scaled across, by the column taps.
-void ScaleRow(const uint32_t* in, const std::vector<Tap>& columns, uint32_t* out) {
-  for (size_t x = 0; x < columns.size(); ++x) {
-    const Tap& tap = columns[x];
-    out[x] = tap.weight ? Mix(in[tap.first], in[tap.second], tap.weight) : in[tap.first];
-  }
-}
-
-}  // namespace
 
 void StretchSharpBilinear(const SDL_Surface& from, SDL_Surface& to, const SDL_Rect& area) {
   if (from.format->BytesPerPixel != 4 || to.format->BytesPerPixel != 4 || area.w <= 0 ||

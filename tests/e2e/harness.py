@@ -72,9 +72,11 @@ class Image:
         return tuple(self.data[offset:offset + 3])
 
 
-def run(*command, timeout=5.0):
-    """Runs a tool and returns its standard output; a tool that hangs is ended."""
-    result = subprocess.run(command, capture_output=True, timeout=timeout, check=False)
+def run(*command, timeout=5.0, input=None):
+    """Runs a tool, with the text `input` on its standard input, and returns its standard
+    output; a tool that hangs is ended."""
+    result = subprocess.run(command, capture_output=True, timeout=timeout, check=False,
+                            input=input.encode() if input else None)
     return result.stdout.decode("utf-8", "replace")
 
 

@@ -16,9 +16,11 @@ FPS_ROWS = 20
 
 
 class ScaleTest(harness.TestCase):
-    def open_play(self, args=(), env=None):
+    def open_play(self, args=(), env=None, dialog_size=(317, 192)):
         game = self.start(display.make_pattern_game, env=env, args=args)
-        dialog = game.wait_window(harness.CONFIG_TITLE, kind="dialog")
+        dialog = harness.wait_until(
+            lambda: [w for w in game.windows(harness.CONFIG_TITLE, "dialog")
+                     if (w.width, w.height) == dialog_size], what=f"a dialog of {dialog_size}")[0]
         game.key(dialog, "Return")
         play = game.wait_window(harness.PLAY_TITLE, kind="normal")
         area = display.PlayArea(play.x, play.y, play.width, play.height)
@@ -58,11 +60,16 @@ class ScaleTest(harness.TestCase):
         self.close(game, play)
 
     def test_the_desktops_scale_is_the_default_and_too_large_a_scale_gives_way(self):
+        # The dialog follows the desktop's scale as well: GTK's own, or its larger text.
         self.private_display(SCREEN)
-        for args, env, size in (((), {"GDK_SCALE": "2"}, (1280, 960)),
-                                (("--scale", "8"), None, (2560, 1920))):
-            with self.subTest(args=args, env=env):
-                game, play, _ = self.open_play(args=args, env=env)
+        for args, env, dpi, size, dialog in (
+                ((), {"GDK_SCALE": "2"}, None, (1280, 960), (634, 384)),
+                ((), None, "192", (1280, 960), (633, 384)),
+                (("--scale", "8"), None, None, (2560, 1920), (317, 192))):
+            with self.subTest(args=args, env=env, dpi=dpi):
+                harness.run("xrdb", "-remove" if dpi is None else "-merge",
+                            input=f"Xft.dpi: {dpi}\n" if dpi else None)
+                game, play, _ = self.open_play(args=args, env=env, dialog_size=dialog)
                 self.assertEqual((play.width, play.height), size)
                 self.close(game, play)
 
