@@ -372,16 +372,17 @@ class TestCase(unittest.TestCase):
         wait_until(lambda: "Openbox" in run("wmctrl", "-m"), what="the window manager")
         return server
 
-    def nested_wayland(self, width=800, height=600):
+    def nested_wayland(self, width=800, height=600, scale=1):
         """Weston with its X11 backend inside the test's X display, where it finds a seat:
         returns the environment that gives a program weston's Wayland display and no X
-        display, and weston's output as a Window of the X screen."""
+        display, and weston's output (of width x height units at that scale) as a Window of
+        the X screen."""
         runtime = tempfile.TemporaryDirectory(prefix="tarnwick-weston-")
         self.addCleanup(runtime.cleanup)
         os.chmod(runtime.name, 0o700)
         weston = subprocess.Popen(
             ["weston", "--backend=x11-backend.so", "--idle-time=0", f"--width={width}",
-             f"--height={height}", "--socket=tarnwick-test"],
+             f"--height={height}", f"--scale={scale}", "--socket=tarnwick-test"],
             env={**os.environ, "XDG_RUNTIME_DIR": runtime.name}, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: weston.poll() is None and (weston.terminate(), weston.wait()))
@@ -404,7 +405,7 @@ class TestCase(unittest.TestCase):
         time.sleep(0.2)
         env = {"DISPLAY": None, "WAYLAND_DISPLAY": "tarnwick-test",
                "XDG_RUNTIME_DIR": runtime.name, "GDK_BACKEND": None, "SDL_VIDEODRIVER": None}
-        return env, Window(wid, "weston", x, y, width, height, "normal")
+        return env, Window(wid, "weston", x, y, width * scale, height * scale, "normal")
 
 
 def find(image, pixels):

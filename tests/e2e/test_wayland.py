@@ -87,6 +87,23 @@ class WaylandTest(harness.TestCase):
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(game.messages(), [])
 
+    def test_the_outputs_scale_draws_each_pixel_as_a_sharp_block(self):
+        self.private_display("1600x1300x24")
+        env, output = self.nested_wayland(700, 560, scale=2)
+        env["LSAN_OPTIONS"] = "detect_leaks=0"
+        game = self.start(display.make_pattern_game, env=env)
+        # The dialog, drawn at twice its size, by a long run of its background colour.
+        harness.wait_until(lambda: game.running() and harness.find(harness.screenshot(),
+                                                                   [(246, 245, 244)] * 500),
+                           what="the dialog")
+        game.key(output, "Return")
+        # The board's first quadrant is 216 play pixels wide: 432 screen pixels, then the next.
+        quadrants = [display.QUADRANTS[(0, 0)]] * 432 + [display.QUADRANTS[(1, 0)]]
+        harness.wait_until(lambda: harness.find(harness.screenshot(), quadrants),
+                           what="the board at twice its size")
+        game.key(output, "F12")
+        self.assertEqual(game.wait_exit(), 0)
+
     def test_windowed(self):
         self.play(full_screen=False)
 
