@@ -16,13 +16,14 @@ int main(int argc, char** argv) {
   GtkWidget* layout = gtk_fixed_new();
   gtk_widget_set_size_request(layout, 317, 192);
   gtk_container_add(GTK_CONTAINER(window), layout);
-  gtk_fixed_put(GTK_FIXED(layout), gtk_image_new_from_icon_name("image-missing", GTK_ICON_SIZE_DIALOG),
-                2, 2);
+  gtk_fixed_put(GTK_FIXED(layout),
+                gtk_image_new_from_icon_name("image-missing", GTK_ICON_SIZE_DIALOG), 2, 2);
   GtkWidget* depth = gtk_radio_button_new_with_label(nullptr, "16");
   gtk_fixed_put(GTK_FIXED(layout), gtk_frame_new("Color Depth"), 30, 57);
   gtk_fixed_put(GTK_FIXED(layout), depth, 38, 73);
   gtk_fixed_put(GTK_FIXED(layout),
-                gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(depth), "32"), 38, 106);
+                gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(depth), "32"), 38,
+                106);
   GtkWidget* mode = gtk_radio_button_new_with_label(nullptr, "Windowed");
   gtk_fixed_put(GTK_FIXED(layout), gtk_frame_new("Mode"), 117, 57);
   gtk_fixed_put(GTK_FIXED(layout), mode, 120, 75);
