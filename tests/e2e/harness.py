@@ -390,13 +390,19 @@ class TestCase(unittest.TestCase):
         wid = wait_until(lambda: socket.exists() and re.search(
             r'(0x[0-9a-f]+) "Weston Compositor', run("xwininfo", "-root", "-tree")),
             what="weston's window").group(1)
-        # Placed once the window manager has framed it.
-        wait_until(lambda: "_NET_FRAME_EXTENTS(CARDINAL)" in run("xprop", "-id", wid,
-                                                                 "_NET_FRAME_EXTENTS"),
-                   what="weston's window framed")
-        info = run("xwininfo", "-id", wid)
-        x = int(re.search(r"Absolute upper-left X:\s+(-?\d+)", info).group(1))
-        y = int(re.search(r"Absolute upper-left Y:\s+(-?\d+)", info).group(1))
+        # Placed once shown and no longer moved by the window manager.
+        last = [None]
+
+        def placed():
+            info = run("xwininfo", "-id", wid)
+            found = "IsViewable" in info and tuple(
+                int(re.search(rf"Absolute upper-left {axis}:\s+(-?\d+)", info).group(1))
+                for axis in "XY")
+            same, last[0] = found and found == last[0], found
+            time.sleep(0.2)
+            return same and found
+
+        x, y = wait_until(placed, what="weston's window placed")
         # Weston follows the X pointer from the events of its window: the pointer enters it
         # anew, so that weston knows where it is before the first click.
         run("xdotool", "mousemove", "0", "0")
