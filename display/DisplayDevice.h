@@ -117,7 +117,7 @@ class DisplayDevice {
   // backBuffer_ is drawn into; Present swaps them.
   std::unique_ptr<Surface> frontBuffer_;
   std::unique_ptr<Surface> backBuffer_;
-  // Windowed: the back buffer, of the window's client size.
+  // Windowed: the back buffer, of the window's client size in play-screen pixels.
   std::unique_ptr<Surface> windowedBackBuffer_;
   // SDL pixel format of the buffers and bitmaps, chosen by the colour depth at Init.
   uint32_t pixelFormat_ = 0;
