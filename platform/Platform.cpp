@@ -56,7 +56,8 @@ bool InitVideo() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // The stop signals are the program's own (platform/StopSignals), not SDL's quit event.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  // Present through the shared-memory window surface: the cheapest path on X11.
+  // Window surfaces only where SDL has them natively: the shared-memory one on X11 is the
+  // cheapest way to present there; elsewhere (Wayland) the display presents with a renderer.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   const char* asked = SDL_getenv("SDL_VIDEODRIVER");
   if (!DisplayNamed() && !(asked && *asked)) {
