@@ -369,7 +369,8 @@ class TestCase(unittest.TestCase):
         manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: (manager.kill(), manager.wait()))
-        wait_until(lambda: "Openbox" in run("wmctrl", "-m"), what="the window manager")
+        # Openbox takes seconds to answer on a machine busy with other work.
+        wait_until(lambda: "Openbox" in run("wmctrl", "-m"), 30, "the window manager")
         return server
 
     def nested_wayland(self, width=800, height=600, scale=1):
