@@ -27,6 +27,8 @@ constexpr Option kOptions[] = {
     {"--depth", CommandLine::Play, true, Takes::Value},
     {"--fps", CommandLine::Play, true, Takes::Value},
     {"--watch", CommandLine::Play, true, Takes::Nothing},
+    {"--scale", CommandLine::Play, true, Takes::Value},
+    {"--scale-mode", CommandLine::Play, true, Takes::Value},
 };
 
 bool AllDigits(const std::string& text) {
@@ -52,6 +54,12 @@ constexpr const char* kHelp =
     "      --watch         reload the game's content whenever one of its files is saved,\n"
     "                      keeping the characters where they stand; a save that breaks the\n"
     "                      game shows its problems over the play screen instead\n"
+    "      --scale N       show the play window at N times its 640x480 pixels (1 to 8;\n"
+    "                      by default the desktop's scale), or the largest scale that fits\n"
+    "      --scale-mode MODE\n"
+    "                      how full screen scales the play screen: sharp-bilinear (the\n"
+    "                      default: fitted, every pixel the same size), integer (the largest\n"
+    "                      whole multiple, wider bars) or nearest (fitted, nearest pixel)\n"
     "      --help          show this help and exit\n"
     "      --version       show the version and exit\n"
     "\n"
@@ -61,6 +69,11 @@ constexpr const char* kHelp =
     "      --fullscreen    play on the whole screen\n"
     "      --depth=BITS    colour depth: 16, 24 or 32\n"
     "      --fps=N         most frames a second, 1 to 60\n"
+    "\n"
+    "Controls: press and release a character's button to select it, move the pointer over\n"
+    "the board to preview it there, release the right mouse button to turn it and the left\n"
+    "one to place it; select a placed character to lift it off the board again. F12 ends\n"
+    "the game.\n"
     "\n"
     "Exit status: 0 when the game has ended, or the check found no error; 1 when the check\n"
     "found errors; 2 when the command line or the game folder cannot be used.\n";
@@ -122,6 +135,23 @@ bool CommandLine::ReadOption(const std::vector<std::string>& arguments, size_t& 
 bool CommandLine::ReadSetting(const std::string& name, const std::string& value) {
   if (name == "--watch") {
     watch_ = true;
+    return true;
+  }
+  if (name == "--scale") {
+    if (value.size() != 1 || value[0] < '1' || value[0] > '8') {
+      return RefuseLine("invalid scale '" + value + "': give a whole number from 1 to 8", false);
+    }
+    scale_ = value[0] - '0';
+    return true;
+  }
+  if (name == "--scale-mode") {
+    if (value != "sharp-bilinear" && value != "integer" && value != "nearest") {
+      return RefuseLine(
+          "invalid scale mode '" + value + "': give sharp-bilinear, integer or nearest", false);
+    }
+    scaleMode_ = value == "integer"   ? ScaleMode::Integer
+                 : value == "nearest" ? ScaleMode::Nearest
+                                      : ScaleMode::SharpBilinear;
     return true;
   }
   if (name == "--windowed" || name == "--fullscreen") {

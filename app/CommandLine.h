@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "display/FramePresenter.h"
+
 class CommandLine {
  public:
   // What the arguments ask the program to do.
@@ -35,6 +37,10 @@ class CommandLine {
   bool ApplySettings() const;
   // --watch: the game reloads its content whenever a file of it is saved.
   bool watch() const { return watch_; }
+  // The window's scale from --scale, 0 when the desktop's is to be used; full screen's scale
+  // mode from --scale-mode.
+  int scale() const { return scale_; }
+  ScaleMode scaleMode() const { return scaleMode_; }
 
   // For every action but Play and Check: writes the help or version text to `out`, or the refusal
   // with a pointer to --help to `err`, and returns the exit code (0, or 2 for a refusal).
@@ -56,4 +62,6 @@ class CommandLine {
   std::optional<int32_t> colorDepth_;
   std::optional<int32_t> frameRate_;
   bool watch_ = false;
+  int scale_ = 0;
+  ScaleMode scaleMode_ = ScaleMode::SharpBilinear;
 };

@@ -4,8 +4,10 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
+#include "platform/Platform.h"
 #include "platform/StopSignals.h"
 
 namespace {
@@ -19,6 +21,8 @@ constexpr const char* kTitle = "Tarnwick! Configuration";
 constexpr const char* kCredit = "Tarnwick, a board set-up game\nMade with SDL2 and GTK 3";
 constexpr const char* kIdKey = "tarnwick-control-id";
 constexpr const char* kName = "tarnwick-config";
+// From the dialog's mapping to the start of the video system, in milliseconds.
+constexpr guint kVideoStartDelayMs = 150;
 
 // Dialog size in dialog units.
 constexpr int kWidth = 211;
@@ -76,10 +80,25 @@ void ConfigWindow::StyleDeleter::operator()(GtkCssProvider* provider) const {
   g_object_unref(provider);
 }
 
-int ConfigWindow::ToPixelsX(int units) { return (units * 6 + 2) / 4; }
-int ConfigWindow::ToPixelsY(int units) { return (units * 13 + 4) / 8; }
+double ConfigWindow::textScale_ = 1.0;
+
+int ConfigWindow::ToPixelsX(int units) {
+  return static_cast<int>(std::floor(units * 6 * textScale_ / 4 + 0.5));
+}
+
+int ConfigWindow::ToPixelsY(int units) {
+  return static_cast<int>(std::floor(units * 13 * textScale_ / 8 + 0.5));
+}
+
+double ConfigWindow::TextScale() {
+  // GTK's settings fix the resolution (Xft.dpi times GDK_DPI_SCALE) when they are first read.
+  gtk_settings_get_default();
+  const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
+  return resolution > 96 ? resolution / 96 : 1.0;
+}
 
 ConfigWindow::ConfigWindow() : loop_(g_main_loop_new(nullptr, FALSE)) {
+  textScale_ = TextScale();
   GtkCssProvider* provider = gtk_css_provider_new();
   gtk_css_provider_load_from_data(provider, kStyle, -1, nullptr);
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
@@ -95,6 +114,7 @@ ConfigWindow::ConfigWindow() : loop_(g_main_loop_new(nullptr, FALSE)) {
   gtk_window_set_resizable(window, FALSE);
   gtk_window_set_position(window, GTK_WIN_POS_CENTER);
   g_signal_connect(window_.get(), "delete-event", G_CALLBACK(OnDelete), nullptr);
+  g_signal_connect(window_.get(), "map-event", G_CALLBACK(OnMapped), this);
 
   layout_ = gtk_fixed_new();
   gtk_widget_set_size_request(layout_, ToPixelsX(kWidth), ToPixelsY(kHeight));
@@ -111,21 +131,27 @@ ConfigWindow::ConfigWindow() : loop_(g_main_loop_new(nullptr, FALSE)) {
   gtk_widget_set_can_default(start_, TRUE);
   gtk_window_set_default(window, start_);
 
-  Place(gtk_frame_new("Color Depth"), 20, 35, 51, 40);
+  GtkWidget* depthFrame = Place(gtk_frame_new("Color Depth"), 20, 35, 51, 40);
   GtkWidget* depth = AddRadio(nullptr, ConfigDialog::Depth16, "16", 25, 45, 25, 8);
   AddRadio(depth, ConfigDialog::Depth32, "32", 25, 65, 24, 8);
   AddRadio(depth, ConfigDialog::Depth24, "24", 25, 55, 23, 8);
+  LabelGroup(depthFrame, ConfigDialog::Depth16, ConfigDialog::Depth24);
 
   PlaceText(kCredit, 48, 95, 104, 18, 0.5f);
 
-  Place(gtk_frame_new("Mode"), 78, 35, 57, 40);
+  GtkWidget* modeFrame = Place(gtk_frame_new("Mode"), 78, 35, 57, 40);
   GtkWidget* mode = AddRadio(nullptr, ConfigDialog::Windowed, "Windowed", 80, 46, 50, 10);
   AddRadio(mode, ConfigDialog::FullScreen, "Full Screen", 80, 55, 50, 10);
+  LabelGroup(modeFrame, ConfigDialog::Windowed, ConfigDialog::FullScreen);
 
   // Kept clear of the field on its right.
-  PlaceText("Maximum Framerate", 41, 81, 63, 10, 1.0f);
+  GtkWidget* frameRateLabel = PlaceText("Maximum Framerate", 41, 81, 63, 10, 1.0f);
 
   frameRate_ = Place(gtk_entry_new(), 107, 79, 50, 12);
+  // Screen readers name the field by its label, and know the label as the field's.
+  gtk_label_set_mnemonic_widget(GTK_LABEL(frameRateLabel), frameRate_);
+  atk_object_set_name(gtk_widget_get_accessible(frameRate_),
+                      gtk_label_get_text(GTK_LABEL(frameRateLabel)));
   gtk_entry_set_width_chars(GTK_ENTRY(frameRate_), 1);
   gtk_entry_set_activates_default(GTK_ENTRY(frameRate_), TRUE);
   g_signal_connect(frameRate_, "key-press-event", G_CALLBACK(OnFrameRateKey), nullptr);
@@ -159,6 +185,7 @@ ConfigWindow::ConfigWindow() : loop_(g_main_loop_new(nullptr, FALSE)) {
 }
 
 ConfigWindow::~ConfigWindow() {
+  if (videoStart_) g_source_remove(videoStart_);
   window_.reset();
   GtkFlushEvents();
 }
@@ -211,6 +238,15 @@ GtkWidget* ConfigWindow::AddRadio(GtkWidget* group, int32_t id, const char* labe
   return Place(radio, x, y, width, height);
 }
 
+void ConfigWindow::LabelGroup(GtkWidget* frame, int32_t first, int32_t last) {
+  AtkObject* group = gtk_widget_get_accessible(gtk_frame_get_label_widget(GTK_FRAME(frame)));
+  for (int32_t id = first; id <= last; ++id) {
+    AtkObject* radio = gtk_widget_get_accessible(Radio(id));
+    atk_object_add_relationship(radio, ATK_RELATION_LABELLED_BY, group);
+    atk_object_add_relationship(group, ATK_RELATION_LABEL_FOR, radio);
+  }
+}
+
 void ConfigWindow::Click(int32_t id) {
   for (int32_t radio = ConfigDialog::Depth16; radio <= ConfigDialog::FullScreen; ++radio) {
     dialog_.SetChecked(radio, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Radio(radio))));
@@ -244,6 +280,22 @@ bool ConfigWindow::MoveFocus(GtkDirectionType direction) {
     if (gtk_widget_child_focus(tabOrder_[index], direction)) return true;
   }
   return false;
+}
+
+gboolean ConfigWindow::OnMapped(GtkWidget*, GdkEvent*, gpointer self) {
+  auto* window = static_cast<ConfigWindow*>(self);
+  // A moment after the dialog is mapped, once it is drawn and the X server has shown it; far
+  // sooner than a player reads the dialog and presses Start.
+  if (!window->videoStart_) {
+    window->videoStart_ = g_timeout_add(kVideoStartDelayMs, StartVideo, self);
+  }
+  return FALSE;
+}
+
+gboolean ConfigWindow::StartVideo(gpointer self) {
+  static_cast<ConfigWindow*>(self)->videoStart_ = 0;
+  InitVideo();
+  return G_SOURCE_REMOVE;
 }
 
 void ConfigWindow::OnClicked(GtkWidget* button, gpointer self) {

@@ -40,6 +40,10 @@ class ConfigWindow {
   // rounded to nearest: 211 by 118 units are 317 by 192 pixels.
   static int ToPixelsX(int units);
   static int ToPixelsY(int units);
+  // Larger text grows the dialog units with it, so that the template's arrangement keeps
+  // every label whole: the font resolution over 96 dots per inch, never below 1. A window
+  // takes the resolution GTK has when it is made.
+  static double TextScale();
 
  private:
   struct StyleDeleter {
@@ -56,6 +60,9 @@ class ConfigWindow {
   // widens it around its anchor: 0 keeps the left edge, 0.5 the centre, 1 the right edge.
   GtkWidget* PlaceText(const char* text, int x, int y, int width, int height, float anchor);
   GtkWidget*& Radio(int32_t id) { return radios_[id - ConfigDialog::Depth16]; }
+  // Ties the radio buttons first to last to the group box's label, for screen readers: the
+  // buttons lie beside the box in the template, not in it.
+  void LabelGroup(GtkWidget* frame, int32_t first, int32_t last);
 
   // Runs a click of Start or Quit through the dialog with the controls as the player left them.
   void Click(int32_t id);
@@ -63,6 +70,10 @@ class ConfigWindow {
   bool MoveInGroup(GtkWidget* radio, int step);
   // Tab moves through the controls in template order, not in screen order.
   bool MoveFocus(GtkDirectionType direction);
+
+  // Once the window is on screen, the video system starts from GTK's main loop.
+  static gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer self);
+  static gboolean StartVideo(gpointer self);
 
   static void OnClicked(GtkWidget* button, gpointer self);
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer);
@@ -79,4 +90,8 @@ class ConfigWindow {
   GtkWidget* frameRate_ = nullptr;
   std::array<GtkWidget*, ConfigDialog::FullScreen - ConfigDialog::Depth16 + 1> radios_{};
   std::vector<GtkWidget*> tabOrder_;
+  // The call that starts the video system, while it is pending.
+  guint videoStart_ = 0;
+  // The text scale of the window being built.
+  static double textScale_;
 };

@@ -5,6 +5,7 @@
 #include "app/Shutdown.h"
 #include "board/GameEngine.h"
 #include "display/PlayScreen.h"
+#include "platform/DesktopScale.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 
@@ -21,8 +22,10 @@ int32_t CreateMainWindow() {
     return 0;
   }
   const bool decorated = DisplayMode != DisplayFullScreen;
+  // Sharp at the desktop's scale: each pixel of the play screen a block of whole pixels.
+  const int scale = WindowScale > 0 ? WindowScale : DesktopScale();
   WindowHandle window = CreatePlatformWindow("Tarnwick", kWindowX, kWindowY, PlayScreen::kWidth,
-                                             PlayScreen::kHeight, decorated, WindowProc);
+                                             PlayScreen::kHeight, decorated, WindowProc, scale);
   if (!window) {
     LastError = ErrorCreateWindow;
     return 0;

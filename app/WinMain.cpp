@@ -59,12 +59,13 @@ void SayWhyNotStarted(const ContentFindings& findings, const ContentOutcome& out
 }  // namespace
 
 int32_t WinMain(const StartOptions& options) {
-  // Starting the video system takes a good part of a second on some X servers. It is done
-  // before the dialog shows, where it delays the dialog a little, so that the play window
-  // follows Start at once; no window is made before Start.
-  InitVideo();
+  // Starting the video system takes a good part of a second on some X servers: the dialog
+  // starts it once it is on screen, while the player reads it, so that the dialog shows as
+  // fast as any and the play window still follows Start at once. Without the dialog, the main
+  // window starts it.
   if (!options.settingsGiven && ShowConfigDialog() == ConfigQuit) return 0;
   Display = std::make_unique<DisplayDevice>();
+  Display->scaleMode = FullScreenScaleMode;
   // The engine comes before the definition: constructing it clears the background.
   Engine = std::make_unique<GameEngine>();
   if (!CreateMainWindow()) {

@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/GameCheck.h"
 #include "app/GameFolder.h"
+#include "app/Settings.h"
 #include "app/WinMain.h"
 #include "platform/Platform.h"
 #include "platform/ProgramOutput.h"
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
   StartOptions options;
   options.settingsGiven = commandLine.ApplySettings();
   options.watch = commandLine.watch();
+  WindowScale = commandLine.scale();
+  FullScreenScaleMode = commandLine.scaleMode();
   WatchStopSignals();
   const int32_t exitCode = WinMain(options);
   ShutdownSound();

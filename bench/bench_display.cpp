@@ -2,7 +2,8 @@
 // Present of the 640x480 play screen through the window surface (and, for comparison, through
 // SDL renderers with a streaming texture, vsync off), one full-screen Present scaled to the
 // desktop, and the conversion of the game's 432x432 board picture into the display format at
-// load. Run it under an X server (make bench does).
+// load; and presents at a window scale and in full screen with sharp-bilinear scaling. Run it
+// under an X server (make bench does).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -100,6 +101,30 @@ void PresentFullScreen(benchmark::State& state, int depth) {
   DestroyWindow(window);
 }
 
+// A play window at a scale, or full screen at the default sharp-bilinear scaling, on whatever
+// screen the X server has (make bench runs these on a 3840x2160 one): 32 bits, presented the
+// way the program presents, through the window surface or, with `renderer`, SDL's renderer.
+void PresentScaled(benchmark::State& state, int scale, bool fullScreen, bool renderer) {
+  const WindowHandle window = PlayWindow() ? CreatePlatformWindow("Tarnwick", 0, 0, kWidth, kHeight,
+                                                                  !fullScreen, Procedure, scale)
+                                           : nullptr;
+  auto device = std::make_unique<DisplayDevice>();
+  device->preferRenderer = renderer;
+  if (!window || !device->Init(fullScreen ? FullScreenFlag : 1, window, kWidth, kHeight, 32, 0)) {
+    state.SkipWithError("no window: run under an X server");
+    return;
+  }
+  Paint(device->ActiveBackBuffer()->Sdl());
+  device->Present(window);
+  Paint(device->ActiveBackBuffer()->Sdl());
+  for (auto _ : state) device->Present(window);
+  int width = 0, height = 0;
+  SDL_GetWindowSizeInPixels(window->Sdl(), &width, &height);
+  state.SetLabel(std::to_string(width) + "x" + std::to_string(height));
+  device.reset();
+  DestroyWindow(window);
+}
+
 // The alternative to the window surface: a streaming texture of the back buffer's format,
 // drawn by an SDL renderer on a window of its own.
 void PresentRenderer(benchmark::State& state, int depth, Uint32 rendererFlags) {
@@ -181,6 +206,17 @@ int main(int argc, char** argv) {
     add("Convert 432x432 at load", ConvertPicture, depth);
     add("LoadBitmap 432x432, whole", LoadPicture, depth);
     add("memcpy 432x432", Memcpy, size_t{kPictureSide * kPictureSide} * pixelBytes);
+  }
+  for (const bool renderer : {false, true}) {
+    const std::string way = renderer ? ", renderer" : ", window surface";
+    for (const int scale : {1, 3}) {
+      benchmark::RegisterBenchmark(("Present at scale " + std::to_string(scale) + way).c_str(),
+                                   PresentScaled, scale, false, renderer)
+          ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark(("Present full screen sharp-bilinear" + way).c_str(),
+                                 PresentScaled, 1, true, renderer)
+        ->Unit(benchmark::kMicrosecond);
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -25,6 +25,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The frame-rate line is drawn with a DejaVu font that the program opens by its path.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
 set(CPACK_STRIP_FILES ON)
+# Debian's policy files: the copyright file, and the changelog, which a package whose version
+# has no Debian revision keeps as changelog.gz.
+install(FILES dist/debian/copyright dist/debian/changelog
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwick)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/CompressManPages.cmake)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 include(CPack)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "display/FramePresenter.h"
 #include "display/Surface.h"
 #include "platform/Window.h"
 
@@ -88,14 +89,14 @@ class DisplayDevice {
   // Counts each Init and Release: the buffers of one count are the same buffers throughout.
   uint64_t generation = 0;
 
-  // Where a play screen of playWidth x playHeight is shown on a screen of screenWidth x
-  // screenHeight: as large as fits with its aspect kept, centred, black bars around it.
-  static SurfaceRect FitPlayScreen(int32_t screenWidth, int32_t screenHeight, int32_t playWidth,
-                                   int32_t playHeight);
+  // How full screen scales the play screen; set before Init.
+  ScaleMode scaleMode = ScaleMode::SharpBilinear;
 
   // Test seam: the creation step of Init that fails as if the system had refused it.
   enum class InitStep { None, Video, CooperativeLevel, FullScreenMode, PrimarySurface, BackBuffer };
   InitStep failingStep = InitStep::None;
+  // Test seam: present through SDL's renderer even where the window has a surface of its own.
+  bool preferRenderer = false;
 
  private:
   // Sets LastError after releasing what Init made; `call` names the SDL call that refused.
@@ -103,24 +104,20 @@ class DisplayDevice {
   bool Refused(InitStep step) const { return failingStep == step; }
   bool EnterFullScreen(uint32_t width, uint32_t height, uint32_t refreshRate);
   void LeaveFullScreen();
-  SurfaceRect PlacePlayScreen(int32_t screenWidth, int32_t screenHeight);
-  void ShowFullScreen(const Surface& frame);
   bool OwnBuffer(const Surface* surface) const;
 
   // The video system, held from Init until a complete Release, and the window drawn into.
   bool videoHeld_ = false;
   WindowHandle window_ = nullptr;
   bool fullScreen_ = false;
-  // The primary surface is the window's own surface, fetched anew for every frame because
-  // SDL replaces it when the window changes size; this says whether there is one.
+  // The primary surface: the presenter, opened on the window, and whether it is counted.
+  FramePresenter presenter_;
   bool primarySurface_ = false;
   // Full screen: the flip chain. frontBuffer_ is shown and belongs to the primary surface;
   // backBuffer_ is drawn into; Present swaps them.
   std::unique_ptr<Surface> frontBuffer_;
   std::unique_ptr<Surface> backBuffer_;
-  // Full screen: the shown frame in the screen's format, the source of the scaled picture.
-  std::unique_ptr<Surface> screenFormatFrame_;
-  // Windowed: the back buffer, of the window's client size.
+  // Windowed: the back buffer, of the window's client size in play-screen pixels.
   std::unique_ptr<Surface> windowedBackBuffer_;
   // SDL pixel format of the buffers and bitmaps, chosen by the colour depth at Init.
   uint32_t pixelFormat_ = 0;

@@ -3,6 +3,9 @@
 
 #include <gdk/gdkx.h>
 
+#include "platform/DisplayEnvironment.h"
+#include "platform/ProgramIcon.h"
+
 namespace {
 
 bool initialised = false;
@@ -10,7 +13,11 @@ bool initialised = false;
 }  // namespace
 
 bool GtkAvailable() {
-  static const bool available = initialised = gtk_init_check(nullptr, nullptr);
+  static const bool available = [] {
+    initialised = DisplayNamed() && gtk_init_check(nullptr, nullptr);
+    if (initialised) SetGtkProgramIcon();
+    return initialised;
+  }();
   return available;
 }
 

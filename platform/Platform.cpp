@@ -1,39 +1,49 @@
-// The Windows stand-in: the window list, the quit flag, and the replaceable backends.
+// The Windows stand-in: window creation and destruction over the window list, the quit flag,
+// and the replaceable backends.
 #include "platform/Platform.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
-#include <vector>
 
+#include "platform/DisplayEnvironment.h"
 #include "platform/Gtk.h"
 #include "platform/MonotonicCounter.h"
+#include "platform/ProgramIcon.h"
 #include "platform/SdlMessageSource.h"
 #include "platform/StopSignals.h"
+#include "platform/WindowList.h"
 #include "platform/X11Connection.h"
 
 namespace {
-
-std::vector<std::unique_ptr<Window>>& Windows() {
-  static std::vector<std::unique_ptr<Window>> windows;
-  return windows;
-}
 
 MonotonicCounter realCounter;
 Counter* currentCounter = &realCounter;
 MessageSource* replacedSource = nullptr;
 
-int wakeDescriptor = -1;
 bool quitPosted = false;
 bool stopDelivered = false;
 int32_t quitCode = 0;
 bool videoUp = false;
 
-MessageSource& Source() {
-  if (replacedSource) return *replacedSource;
+SdlMessageSource& RealSource() {
   static SdlMessageSource realSource;
   return realSource;
+}
+
+MessageSource& Source() {
+  if (replacedSource) return *replacedSource;
+  return RealSource();
+}
+
+// Why the game cannot be shown, once, on the line before the message box that ends it.
+void SayNoDisplay(const char* reason) {
+  static bool said = false;
+  if (said) return;
+  said = true;
+  std::fprintf(stderr, "Tarnwick: no display to show the game on: %s\n", reason);
 }
 
 }  // namespace
@@ -50,17 +60,26 @@ bool InitVideo() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // The stop signals are the program's own (platform/StopSignals), not SDL's quit event.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  // Present through the shared-memory window surface: the cheapest path on X11.
+  // Window surfaces only where SDL has them natively: the shared-memory one on X11 is the
+  // cheapest way to present there; elsewhere (Wayland) the display presents with a renderer.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (!DisplayNamed() && !(asked && *asked)) {
+    SayNoDisplay("neither DISPLAY (X11) nor WAYLAND_DISPLAY (Wayland) is set");
+    return false;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    SayNoDisplay(SDL_GetError());
+    return false;
+  }
   // Without a display SDL falls back to a driver that shows nothing; a game nobody can see is
   // a failure, unless that driver was asked for (as tests do).
   const char* driver = SDL_GetCurrentVideoDriver();
-  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
   const bool invisible =
       driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
   if (invisible && !(asked && SDL_strcasecmp(asked, driver) == 0)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SayNoDisplay("SDL found none it can show windows on");
     return false;
   }
   videoUp = true;
@@ -68,13 +87,33 @@ bool InitVideo() {
 }
 
 WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWidth,
-                                  int clientHeight, bool decorated, Window::Procedure procedure) {
+                                  int clientHeight, bool decorated, Window::Procedure procedure,
+                                  int scale) {
   if (!videoUp) return nullptr;
-  Uint32 flags = SDL_WINDOW_HIDDEN;
+  // A dense Wayland output gives the window as many pixels a unit as it has itself.
+  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (!decorated) flags |= SDL_WINDOW_BORDERLESS;
-  SDL_Window* sdlWindow = SDL_CreateWindow(title, x, y, clientWidth, clientHeight, flags);
+  // The largest scale up to the one asked for at which the client area fits the desktop.
+  SDL_Rect usable{0, 0, 0, 0};
+  int fitting = std::clamp(scale, 1, kLargestScale);
+  if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+    while (fitting > 1 && (clientWidth * fitting > usable.w || clientHeight * fitting > usable.h)) {
+      --fitting;
+    }
+  }
+  SDL_Window* sdlWindow =
+      SDL_CreateWindow(title, x, y, clientWidth * fitting, clientHeight * fitting, flags);
   if (!sdlWindow) return nullptr;
-  Windows().push_back(std::make_unique<Window>(sdlWindow, procedure));
+  int units = 0, pixels = 0;
+  SDL_GetWindowSize(sdlWindow, &units, nullptr);
+  SDL_GetWindowSizeInPixels(sdlWindow, &pixels, nullptr);
+  if (units > 0 && pixels > units) {
+    fitting = std::max(1, fitting / (pixels / units));
+    SDL_SetWindowSize(sdlWindow, clientWidth * fitting, clientHeight * fitting);
+  }
+  SetSdlProgramIcon(sdlWindow);
+  const WindowHandle window = WindowList::Add(std::make_unique<Window>(sdlWindow, procedure));
+  window->SetScale(fitting);
   // The window is the answer to the player's last input (Start in the dialog): it takes that
   // input's time before it is mapped, which window managers compare with the focused window's
   // to decide whether a new window gets the focus, and then asks to be activated, so that the
@@ -82,29 +121,17 @@ WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWid
   X11SetUserTime(sdlWindow, GtkLastUserTime());
   SDL_ShowWindow(sdlWindow);
   SDL_RaiseWindow(sdlWindow);
-  return Windows().back().get();
+  return window;
 }
 
-bool IsWindow(WindowHandle window) {
-  const auto& windows = Windows();
-  return window && std::any_of(windows.begin(), windows.end(),
-                               [window](const auto& w) { return w.get() == window; });
-}
+bool IsWindow(WindowHandle window) { return WindowList::Contains(window); }
 
-WindowHandle FindWindowById(uint32_t sdlWindowId) {
-  for (const auto& window : Windows()) {
-    if (window->Id() == sdlWindowId) return window.get();
-  }
-  return nullptr;
-}
+WindowHandle FindWindowById(uint32_t sdlWindowId) { return WindowList::FindById(sdlWindowId); }
 
 bool DestroyWindow(WindowHandle window) {
   if (!IsWindow(window)) return false;
   window->procedure()(window, WM_DESTROY, 0, 0);
-  auto& windows = Windows();
-  auto it = std::find_if(windows.begin(), windows.end(),
-                         [window](const auto& w) { return w.get() == window; });
-  if (it != windows.end()) windows.erase(it);
+  WindowList::Remove(window);
   return true;
 }
 
@@ -120,9 +147,9 @@ bool PeekMessage(Message& message) {
     return true;
   }
   // A stop signal closes the play window once, as its close box does.
-  if (StopRequested() && !stopDelivered && !Windows().empty()) {
+  if (StopRequested() && !stopDelivered && WindowList::First()) {
     stopDelivered = true;
-    message = Message{Windows().front().get(), WM_CLOSE, 0, 0};
+    message = Message{WindowList::First(), WM_CLOSE, 0, 0};
     return true;
   }
   return Source().Poll(message);
@@ -153,30 +180,14 @@ bool QueryPerformanceFrequency(int64_t& ticksPerSecond) {
 
 int64_t QueryPerformanceCounter() { return currentCounter->Now(); }
 
-int InputConnection() {
-  for (const auto& window : Windows()) {
-    const int connection = X11ConnectionOf(window->Sdl());
-    if (connection >= 0) return connection;
-  }
-  return -1;
-}
-
-bool InputQueued() {
-  const auto& windows = Windows();
-  return std::any_of(windows.begin(), windows.end(),
-                     [](const auto& window) { return X11HasQueuedEvents(window->Sdl()); });
-}
-
-void SetWakeDescriptor(int fd) { wakeDescriptor = fd; }
-
-int WakeDescriptor() { return wakeDescriptor; }
+void SetWakeDescriptor(int fd) { RealSource().SetWakeDescriptor(fd); }
 
 void SetMessageSource(MessageSource* source) { replacedSource = source; }
 
 void SetCounter(Counter* counter) { currentCounter = counter ? counter : &realCounter; }
 
 void ShutdownPlatform() {
-  Windows().clear();
+  WindowList::Clear();
   quitPosted = false;
   if (videoUp) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

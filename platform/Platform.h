@@ -11,10 +11,14 @@
 #include "platform/Window.h"
 
 // Windows: the video system must be up before a window is made; DestroyWindow sends
-// WM_DESTROY to the window's procedure before it returns, then the window is gone.
+// WM_DESTROY to the window's procedure before it returns, then the window is gone. A window's
+// client area is clientWidth x clientHeight pixels times its scale (1 to kLargestScale), or
+// the largest smaller scale at which it fits the desktop.
+constexpr int kLargestScale = 8;
 bool InitVideo();
 WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWidth,
-                                  int clientHeight, bool decorated, Window::Procedure procedure);
+                                  int clientHeight, bool decorated, Window::Procedure procedure,
+                                  int scale = 1);
 bool DestroyWindow(WindowHandle window);
 bool IsWindow(WindowHandle window);
 WindowHandle FindWindowById(uint32_t sdlWindowId);
@@ -23,16 +27,11 @@ int64_t DefWindowProc(WindowHandle window, uint32_t message, uint64_t wParam, in
 // The message queue: a poll that returns at once, waits that block, the quit message, and
 // delivery of a message to its window's procedure.
 bool PeekMessage(Message& message);
-// The descriptor that window-system input arrives on, or -1 when there is none to watch; and
-// whether input has been read from it already and waits to be fetched.
-int InputConnection();
-bool InputQueued();
 void WaitMessage();
 void WaitMessageUntil(int64_t deadline);
 // A descriptor besides the window system's that the waits also return on when it has
 // something to read, such as a watch on the game's files; -1 (the default) for none.
 void SetWakeDescriptor(int fd);
-int WakeDescriptor();
 void PostQuitMessage(int32_t exitCode);
 int64_t DispatchMessage(const Message& message);
 

@@ -5,8 +5,8 @@
 #include <sys/prctl.h>
 #include <time.h>
 
-#include "platform/Platform.h"
 #include "platform/StopSignals.h"
+#include "platform/WindowList.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ bool SdlMessageSource::Poll(Message& message) {
 }
 
 void SdlMessageSource::PlaceInWindow(SDL_Event& release, uint32_t windowId) {
-  const WindowHandle window = FindWindowById(windowId);
+  const WindowHandle window = WindowList::FindById(windowId);
   if (!window) return;
   // It happened outside: it is put where the pointer is now, or just off the play screen if
   // the pointer is already back on it.
@@ -95,14 +95,15 @@ void SdlMessageSource::Wait() {
   // SDL's own wait cannot hear other descriptors: on X11 the server connection is slept on
   // together with the stop signals' and the watched game's; with no X connection, SDL's queue
   // is waited on in turns with a look at those. A descriptor of -1 is passed over.
-  pollfd waits[] = {
-      {InputConnection(), POLLIN, 0}, {StopDescriptor(), POLLIN, 0}, {WakeDescriptor(), POLLIN, 0}};
+  pollfd waits[] = {{WindowList::InputConnection(), POLLIN, 0},
+                    {StopDescriptor(), POLLIN, 0},
+                    {wake_, POLLIN, 0}};
   if (waits[0].fd < 0) {
     while (!SDL_WaitEventTimeout(nullptr, kOthersLookMs) && poll(waits + 1, 2, 0) == 0) {
     }
     return;
   }
-  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || InputQueued()) return;
+  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || WindowList::InputQueued()) return;
   ppoll(waits, 3, nullptr, nullptr);
 }
 
@@ -110,16 +111,15 @@ void SdlMessageSource::WaitUntil(int64_t deadline) {
   // On X11 one sleep does: on the server connection, until input arrives or the deadline
   // passes, to the nanosecond. Each wake-up costs more than the work of an idle frame, so
   // there is no second stage and no spinning.
-  const int connection = InputConnection();
+  const int connection = WindowList::InputConnection();
   if (connection >= 0) {
-    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || InputQueued()) {
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || WindowList::InputQueued()) {
       mayHaveInput_ = true;
       return;
     }
     const int64_t remaining = deadline - clock_.Now();
     if (remaining < 0) return;
-    pollfd waits[] = {
-        {connection, POLLIN, 0}, {StopDescriptor(), POLLIN, 0}, {WakeDescriptor(), POLLIN, 0}};
+    pollfd waits[] = {{connection, POLLIN, 0}, {StopDescriptor(), POLLIN, 0}, {wake_, POLLIN, 0}};
     const timespec timeout = ToTimespec(remaining + 1);
     if (ppoll(waits, 3, &timeout, nullptr) != 0) mayHaveInput_ = true;
     return;
@@ -196,7 +196,7 @@ int32_t SdlMessageSource::VirtualKey(SDL_Keycode key) {
 bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint32_t leftHeldIn) {
   switch (event.type) {
     case SDL_WINDOWEVENT: {
-      message.window = FindWindowById(event.window.windowID);
+      message.window = WindowList::FindById(event.window.windowID);
       if (!message.window) return false;
       message.wParam = 0;
       message.lParam = 0;
@@ -234,7 +234,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint3
       }
     }
     case SDL_KEYDOWN: {
-      message.window = FindWindowById(event.key.windowID);
+      message.window = WindowList::FindById(event.key.windowID);
       const int32_t key = VirtualKey(event.key.keysym.sym);
       if (!message.window || key == 0) return false;
       // Keys held with Alt, and F10, are system keys, as on Windows.
@@ -245,7 +245,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint3
       return true;
     }
     case SDL_MOUSEMOTION: {
-      message.window = FindWindowById(event.motion.windowID);
+      message.window = WindowList::FindById(event.motion.windowID);
       if (!AtPointer(message.window, event.motion.x, event.motion.y, leftHeldIn, message)) {
         return false;
       }
@@ -262,7 +262,7 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint3
       } else {
         return false;
       }
-      message.window = FindWindowById(event.button.windowID);
+      message.window = WindowList::FindById(event.button.windowID);
       return AtPointer(message.window, event.button.x, event.button.y, leftHeldIn, message);
     }
     default:

@@ -14,6 +14,8 @@ class SdlMessageSource : public MessageSource {
   bool Poll(Message& message) override;
   void Wait() override;
   void WaitUntil(int64_t deadline) override;
+  // A descriptor besides the window system's whose input also ends a wait; -1 for none.
+  void SetWakeDescriptor(int fd) { wake_ = fd; }
 
   // The message an SDL event stands for; false for events that make none. Pointer events off
   // the play screen make one only in the window given as holding the left button.
@@ -33,4 +35,5 @@ class SdlMessageSource : public MessageSource {
   int64_t lastFetch_ = 0;
   // The SDL window a left press was delivered to, until its release; 0 when none is held.
   uint32_t pressedWindow_ = 0;
+  int wake_ = -1;
 };

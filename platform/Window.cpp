@@ -16,6 +16,13 @@ Window::~Window() { SDL_DestroyWindow(window_); }
 
 uint32_t Window::Id() const { return SDL_GetWindowID(window_); }
 
+void Window::SetScale(int scale) {
+  scale_ = scale > 1 ? scale : 1;
+  int width = 0, height = 0;
+  SDL_GetWindowSize(window_, &width, &height);
+  SetPlayArea(0, 0, width, height, width / scale_, height / scale_);
+}
+
 void Window::SetPlayArea(int x, int y, int width, int height, int logicalWidth, int logicalHeight) {
   areaX_ = x;
   areaY_ = y;

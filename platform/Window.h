@@ -22,6 +22,11 @@ class Window {
   uint32_t Id() const;
   Procedure procedure() const { return procedure_; }
 
+  // Window units to a play-screen pixel across and down: the window shows each pixel of the
+  // play screen as a block of this many units a side (1 until set).
+  void SetScale(int scale);
+  int Scale() const { return scale_; }
+
   // Where the play screen of logicalWidth x logicalHeight pixels is shown in the window
   // (x, y, width, height in window pixels). Until set, the play screen is the window's
   // client area at one to one.
@@ -39,6 +44,7 @@ class Window {
  private:
   SDL_Window* window_;
   Procedure procedure_;
+  int scale_ = 1;
   int areaX_ = 0, areaY_ = 0, areaWidth_ = 0, areaHeight_ = 0;
   int logicalWidth_ = 0, logicalHeight_ = 0;
   uint64_t spoiled_ = 0;

@@ -64,6 +64,20 @@ TEST(CommandLineTest, ReadsOptionsAnywhereAndOneGameFolder) {
       {{"--version="}, Refuse, none, "option '--version' doesn't allow an argument"},
       {{"-h"}, Refuse, none, "invalid option -- 'h'"},
       {{"a", "b"}, Refuse, none, Extra("b")},
+      // Options with a value, joined by '=' or in the next argument.
+      {{"--scale", "3", "x"}, Play, "x", ""},
+      {{"--scale-mode=nearest", "--check"}, Check, none, ""},
+      {{"--scale=9"}, Refuse, none, "invalid scale '9': give a whole number from 1 to 8"},
+      {{"--scale", "--help"},
+       Refuse,
+       none,
+       "invalid scale '--help': give a whole number from 1 to 8"},
+      {{"--scale"}, Refuse, none, "option '--scale' requires an argument"},
+      {{"--scale-mode", "blurry"},
+       Refuse,
+       none,
+       "invalid scale mode 'blurry': give sharp-bilinear, integer or nearest"},
+      {{"--scales"}, Refuse, none, "unrecognized option '--scales'"},
       {{"a", "--", "-b", "c"}, Refuse, none, Extra("-b")},
   };
   for (const Case& c : cases) {
@@ -124,6 +138,14 @@ TEST(CommandLineTest, ShowsTheDialogUnlessASettingIsGiven) {
   EXPECT_EQ(DisplayMode, DisplayWindowed);
   EXPECT_EQ(MaxFrameRate, 60);
   ColorDepth = 16;
+}
+
+TEST(CommandLineTest, KeepsTheScaleAndTheLastScaleMode) {
+  const CommandLine line({"--scale=2", "--scale-mode", "integer", "--scale-mode=nearest"});
+  EXPECT_EQ(line.scale(), 2);
+  EXPECT_EQ(line.scaleMode(), ScaleMode::Nearest);
+  EXPECT_EQ(CommandLine({"--scale-mode", "integer"}).scaleMode(), ScaleMode::Integer);
+  EXPECT_EQ(CommandLine(std::vector<std::string>{}).scale(), 0);
 }
 
 TEST(CommandLineTest, SkipsTheProgramsName) {

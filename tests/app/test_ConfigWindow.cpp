@@ -32,8 +32,20 @@ bool Inside(const GdkRectangle& inner, const GdkRectangle& outer) {
          inner.y + inner.height <= outer.y + outer.height;
 }
 
-TEST(ConfigWindowTest, ControlsFitTheWindowWithoutOverlapping) {
+// At the usual font resolution and at 1.5 times it (larger text), where the layout grows.
+class ConfigWindowLayoutTest : public ::testing::TestWithParam<double> {
+ protected:
+  void TearDown() override {
+    if (GtkAvailable()) gdk_screen_set_resolution(gdk_screen_get_default(), 96);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, ConfigWindowLayoutTest, ::testing::Values(96.0, 144.0));
+
+TEST_P(ConfigWindowLayoutTest, ControlsFitTheWindowWithoutOverlapping) {
   if (!GtkAvailable()) GTEST_SKIP() << "no display";
+  gtk_settings_get_default();
+  gdk_screen_set_resolution(gdk_screen_get_default(), GetParam());
   ConfigWindow window;
   gtk_widget_show_all(window.widget());
   GtkWidget* layout = gtk_bin_get_child(GTK_BIN(window.widget()));
@@ -44,8 +56,8 @@ TEST(ConfigWindowTest, ControlsFitTheWindowWithoutOverlapping) {
   }
   GtkAllocation whole;
   gtk_widget_get_allocation(layout, &whole);
-  EXPECT_EQ(whole.width, 317);
-  EXPECT_EQ(whole.height, 192);
+  EXPECT_EQ(whole.width, GetParam() == 96 ? 317 : 475);
+  EXPECT_EQ(whole.height, GetParam() == 96 ? 192 : 288);
   GdkRectangle client{0, 0, whole.width, whole.height};
 
   std::vector<Placed> frames, controls;
@@ -81,6 +93,36 @@ TEST(ConfigWindowTest, ControlsFitTheWindowWithoutOverlapping) {
           << controls[i].kind << " " << i << " touches a group box";
     }
   }
+}
+
+// What a screen reader hears: the frame-rate field named by its label, and each radio button
+// labelled by its group box's title beside its own text.
+TEST(ConfigWindowTest, ControlsHaveAccessibleNamesAndGroups) {
+  if (!GtkAvailable()) GTEST_SKIP() << "no display";
+  ConfigWindow window;
+  std::vector<std::string> fields, radios;
+  GList* children =
+      gtk_container_get_children(GTK_CONTAINER(gtk_bin_get_child(GTK_BIN(window.widget()))));
+  for (GList* item = children; item; item = item->next) {
+    AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(item->data));
+    const char* name = atk_object_get_name(accessible);
+    if (GTK_IS_ENTRY(item->data)) fields.push_back(name ? name : "");
+    if (!GTK_IS_RADIO_BUTTON(item->data)) continue;
+    AtkRelationSet* relations = atk_object_ref_relation_set(accessible);
+    AtkRelation* relation =
+        atk_relation_set_get_relation_by_type(relations, ATK_RELATION_LABELLED_BY);
+    GPtrArray* targets = relation ? atk_relation_get_target(relation) : nullptr;
+    const char* group = targets && targets->len == 1
+                            ? atk_object_get_name(ATK_OBJECT(g_ptr_array_index(targets, 0)))
+                            : "";
+    radios.push_back(std::string(group) + ": " + (name ? name : ""));
+    g_object_unref(relations);
+  }
+  g_list_free(children);
+  EXPECT_EQ(fields, std::vector<std::string>{"Maximum Framerate"});
+  EXPECT_EQ(radios,
+            (std::vector<std::string>{"Color Depth: 16", "Color Depth: 32", "Color Depth: 24",
+                                      "Mode: Windowed", "Mode: Full Screen"}));
 }
 
 }  // namespace

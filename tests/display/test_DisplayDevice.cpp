@@ -47,6 +47,36 @@ std::vector<uint8_t> Bytes(const Surface* surface) {
          << int{r} << ", " << int{g} << ", " << int{b} << ")";
 }
 
+// Each pixel of a 32-bit back buffer encodes its own position.
+void FillWithPositions(Surface* back) {
+  SDL_Surface* pixels = back->Sdl();
+  for (int y = 0; y < pixels->h; ++y) {
+    auto* row =
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels->pixels) + y * pixels->pitch);
+    for (int x = 0; x < pixels->w; ++x) row[x] = static_cast<uint32_t>(x | y << 10) + (1u << 20);
+  }
+}
+
+// Screen pixels that do not show the play-screen pixel a click on them reports (black where
+// a click reaches nothing); the first three are reported.
+int Mismatches(WindowHandle window, SDL_Surface* screen) {
+  int mismatches = 0;
+  for (int sy = 0; sy < screen->h; ++sy) {
+    for (int sx = 0; sx < screen->w; ++sx) {
+      const SDL_Color color = ScreenColor(screen, sx, sy);
+      const uint32_t shown = static_cast<uint32_t>(color.r) << 16 | color.g << 8 | color.b;
+      int32_t x = -1, y = -1;
+      const bool inside = window->ToPlayScreen(sx, sy, x, y);
+      const uint32_t expected = inside ? static_cast<uint32_t>(x | y << 10) + (1u << 20) : 0;
+      if (shown != expected && mismatches++ < 3) {
+        ADD_FAILURE() << "screen (" << sx << ", " << sy << ") shows 0x" << std::hex << shown
+                      << ", expected 0x" << expected;
+      }
+    }
+  }
+  return mismatches;
+}
+
 }  // namespace
 
 using DisplayDeviceTest = DisplayFixture;
@@ -344,23 +374,32 @@ TEST_F(DisplayDeviceTest, FullScreenFramesAlternateBetweenTwoBuffers) {
   EXPECT_EQ(device->surfaceCount, 2);
 }
 
-TEST_F(DisplayDeviceTest, PlayScreenFitsTheScreenWithItsAspectKept) {
+TEST_F(DisplayDeviceTest, PlayScreenFitsTheScreenWithItsAspectKeptOrAtAWholeMultiple) {
+  constexpr ScaleMode Fit = ScaleMode::SharpBilinear, Whole = ScaleMode::Integer;
   struct Case {
     int32_t screenWidth, screenHeight;
+    ScaleMode mode;
     SurfaceRect area;
   };
   const Case cases[] = {
-      {640, 480, {0, 0, 640, 480}},     {1024, 768, {0, 0, 1024, 768}},
-      {1280, 1024, {0, 32, 1280, 992}}, {1920, 1080, {240, 0, 1680, 1080}},
-      {800, 600, {0, 0, 800, 600}},     {641, 480, {0, 0, 640, 480}},
-      {320, 480, {0, 120, 320, 360}},   {0, 768, {0, 0, 0, 0}},
+      {640, 480, Fit, {0, 0, 640, 480}},
+      {1024, 768, Fit, {0, 0, 1024, 768}},
+      {1280, 1024, Fit, {0, 32, 1280, 992}},
+      {1920, 1080, Fit, {240, 0, 1680, 1080}},
+      {800, 600, Fit, {0, 0, 800, 600}},
+      {641, 480, Fit, {0, 0, 640, 480}},
+      {320, 480, Fit, {0, 120, 320, 360}},
+      {0, 768, Fit, {0, 0, 0, 0}},
+      {1024, 768, Whole, {192, 144, 832, 624}},
+      {3840, 2160, Whole, {640, 120, 3200, 2040}},
+      {1280, 960, Whole, {0, 0, 1280, 960}},
+      {320, 480, Whole, {0, 120, 320, 360}},
+      {1024, 768, ScaleMode::Nearest, {0, 0, 1024, 768}},
   };
   for (const Case& c : cases) {
-    const SurfaceRect area = DisplayDevice::FitPlayScreen(c.screenWidth, c.screenHeight, 640, 480);
-    EXPECT_EQ(area.left, c.area.left) << c.screenWidth << "x" << c.screenHeight;
-    EXPECT_EQ(area.top, c.area.top) << c.screenWidth << "x" << c.screenHeight;
-    EXPECT_EQ(area.right, c.area.right) << c.screenWidth << "x" << c.screenHeight;
-    EXPECT_EQ(area.bottom, c.area.bottom) << c.screenWidth << "x" << c.screenHeight;
+    const SurfaceRect area = FramePresenter::Place(c.screenWidth, c.screenHeight, 640, 480, c.mode);
+    EXPECT_EQ(area, c.area) << c.screenWidth << "x" << c.screenHeight << " mode "
+                            << static_cast<int>(c.mode);
   }
 }
 
@@ -374,6 +413,7 @@ TEST_F(DisplayDeviceTest, ScaledFullScreenShowsEachPixelWhereClicksFindIt) {
   // The dummy driver's desktop is 1024x768; the other sizes stand for other desktops.
   const Case cases[] = {
       {1024, 768, 28, 56}, {1280, 1024, 34, 102}, {1920, 1080, 279, 79}, {800, 600, 22, 44}};
+  device->scaleMode = ScaleMode::Nearest;
   ASSERT_EQ(device->Init(kFullScreen, window, 640, 480, 32, 0), 1);
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.screenWidth << "x" << c.screenHeight);
@@ -381,32 +421,12 @@ TEST_F(DisplayDeviceTest, ScaledFullScreenShowsEachPixelWhereClicksFindIt) {
       SDL_SetWindowFullscreen(window->Sdl(), 0);
       SDL_SetWindowSize(window->Sdl(), c.screenWidth, c.screenHeight);
     }
-    SDL_Surface* back = device->ActiveBackBuffer()->Sdl();
-    for (int y = 0; y < 480; ++y) {
-      auto* row =
-          reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(back->pixels) + y * back->pitch);
-      for (int x = 0; x < 640; ++x) row[x] = static_cast<uint32_t>(x | y << 10) + (1u << 20);
-    }
+    FillWithPositions(device->ActiveBackBuffer());
     device->Present(window);
     SDL_Surface* screen = Screen();
     ASSERT_EQ(screen->w, c.screenWidth);
     ASSERT_EQ(screen->h, c.screenHeight);
-
-    int mismatches = 0;
-    for (int sy = 0; sy < screen->h; ++sy) {
-      for (int sx = 0; sx < screen->w; ++sx) {
-        const SDL_Color color = ScreenColor(screen, sx, sy);
-        const uint32_t shown = static_cast<uint32_t>(color.r) << 16 | color.g << 8 | color.b;
-        int32_t x = -1, y = -1;
-        const bool inside = window->ToPlayScreen(sx, sy, x, y);
-        const uint32_t expected = inside ? static_cast<uint32_t>(x | y << 10) + (1u << 20) : 0;
-        if (shown != expected && mismatches++ < 3) {
-          ADD_FAILURE() << "screen (" << sx << ", " << sy << ") shows 0x" << std::hex << shown
-                        << ", expected 0x" << expected;
-        }
-      }
-    }
-    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(Mismatches(window, screen), 0);
     int32_t x = 0, y = 0;
     ASSERT_TRUE(window->ToPlayScreen(c.cornerX, c.cornerY, x, y));
     EXPECT_EQ(x, 17);
@@ -414,6 +434,32 @@ TEST_F(DisplayDeviceTest, ScaledFullScreenShowsEachPixelWhereClicksFindIt) {
     ASSERT_TRUE(window->ToPlayScreen(c.cornerX - 1, c.cornerY - 1, x, y));
     EXPECT_EQ(x, 16);
     EXPECT_EQ(y, 34);
+  }
+}
+
+// The window surface and the renderer show the same picture: a window at scale 2, and full
+// screen at the largest whole multiple (1 on the dummy driver's 1024x768 desktop).
+TEST_F(DisplayDeviceTest, BothWaysOfPresentingShowWholeMultiplesWhereClicksFindThem) {
+  for (const bool renderer : {false, true}) {
+    for (const bool fullScreen : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "renderer " << renderer << ", full screen " << fullScreen);
+      SDL_SetWindowSize(window->Sdl(), 1280, 960);
+      window->SetScale(2);
+      device->preferRenderer = renderer;
+      device->scaleMode = ScaleMode::Integer;
+      ASSERT_EQ(device->Init(fullScreen ? kFullScreen : kWindowed, window, 640, 480, 32, 0), 1);
+      EXPECT_EQ(device->ActiveBackBuffer()->Width(), 640);
+      FillWithPositions(device->ActiveBackBuffer());
+      device->Present(window);
+      SDL_Surface* screen = Screen();
+      ASSERT_EQ(screen->w, fullScreen ? 1024 : 1280);
+      EXPECT_EQ(Mismatches(window, screen), 0);
+      int32_t x = 0, y = 0;
+      EXPECT_TRUE(window->ToPlayScreen(fullScreen ? 192 + 639 : 1279, fullScreen ? 144 : 0, x, y));
+      EXPECT_EQ(x, 639);
+      device->Release();
+      SDL_SetWindowFullscreen(window->Sdl(), 0);
+    }
   }
 }
 

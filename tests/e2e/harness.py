@@ -76,9 +76,11 @@ class Image:
         return tuple(self.data[offset:offset + 3])
 
 
-def run(*command, timeout=5.0):
-    """Runs a tool and returns its standard output; a tool that hangs is ended."""
-    result = subprocess.run(command, capture_output=True, timeout=timeout, check=False)
+def run(*command, timeout=5.0, input=None):
+    """Runs a tool, with the text `input` on its standard input, and returns its standard
+    output; a tool that hangs is ended."""
+    result = subprocess.run(command, capture_output=True, timeout=timeout, check=False,
+                            input=input.encode() if input else None)
     return result.stdout.decode("utf-8", "replace")
 
 
@@ -363,3 +365,77 @@ class TestCase(unittest.TestCase):
         self.addCleanup(program.close)
         program.start()
         return program
+
+    def private_display(self, screen="1024x768x24"):
+        """A display of its own with a window manager, the test's DISPLAY until cleanup."""
+        read, write = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                   screen, "-nolisten", "tcp"], pass_fds=(write,),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        # The number ends with a line end; the server fails if the pipe closes before it.
+        number = b""
+        while not number.endswith(b"\n"):
+            number += os.read(read, 16) or b"\n"
+        os.close(read)
+        number = number.decode().strip()
+        self.addCleanup(lambda: server.poll() is None and (server.kill(), server.wait()))
+        self.addCleanup(os.environ.__setitem__, "DISPLAY", os.environ["DISPLAY"])
+        os.environ["DISPLAY"] = f":{number}"
+        manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (manager.kill(), manager.wait()))
+        # Openbox takes seconds to answer on a machine busy with other work.
+        wait_until(lambda: "Openbox" in run("wmctrl", "-m"), 30, "the window manager")
+        return server
+
+    def nested_wayland(self, width=800, height=600, scale=1):
+        """Weston with its X11 backend inside the test's X display, where it finds a seat:
+        returns the environment that gives a program weston's Wayland display and no X
+        display, and weston's output (of width x height units at that scale) as a Window of
+        the X screen."""
+        runtime = tempfile.TemporaryDirectory(prefix="tarnwick-weston-")
+        self.addCleanup(runtime.cleanup)
+        os.chmod(runtime.name, 0o700)
+        weston = subprocess.Popen(
+            ["weston", "--backend=x11-backend.so", "--idle-time=0", f"--width={width}",
+             f"--height={height}", f"--scale={scale}", "--socket=tarnwick-test"],
+            env={**os.environ, "XDG_RUNTIME_DIR": runtime.name}, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: weston.poll() is None and (weston.terminate(), weston.wait()))
+        socket = pathlib.Path(runtime.name) / "tarnwick-test"
+        wid = wait_until(lambda: socket.exists() and re.search(
+            r'(0x[0-9a-f]+) "Weston Compositor', run("xwininfo", "-root", "-tree")),
+            what="weston's window").group(1)
+        # Placed once shown and no longer moved by the window manager.
+        last = [None]
+
+        def placed():
+            info = run("xwininfo", "-id", wid)
+            found = "IsViewable" in info and tuple(
+                int(re.search(rf"Absolute upper-left {axis}:\s+(-?\d+)", info).group(1))
+                for axis in "XY")
+            same, last[0] = found and found == last[0], found
+            time.sleep(0.2)
+            return same and found
+
+        x, y = wait_until(placed, what="weston's window placed")
+        # Weston follows the X pointer from the events of its window: the pointer enters it
+        # anew, so that weston knows where it is before the first click.
+        run("xdotool", "mousemove", "0", "0")
+        time.sleep(0.2)
+        run("xdotool", "mousemove", str(x + width // 2), str(y + height // 2))
+        time.sleep(0.2)
+        env = {"DISPLAY": None, "WAYLAND_DISPLAY": "tarnwick-test",
+               "XDG_RUNTIME_DIR": runtime.name, "GDK_BACKEND": None, "SDL_VIDEODRIVER": None}
+        return env, Window(wid, "weston", x, y, width * scale, height * scale, "normal")
+
+
+def find(image, pixels):
+    """The screen position of the first run of the given RGB pixels in the image, or None."""
+    row_bytes = image.width * 3
+    wanted = b"".join(bytes(rgb) for rgb in pixels)
+    offset = image.data.find(wanted)
+    while offset >= 0 and offset % 3:
+        offset = image.data.find(wanted, offset + 1)
+    return None if offset < 0 else ((offset % row_bytes) // 3, offset // row_bytes)

@@ -2,6 +2,7 @@
 
 import os
 import pathlib
+import subprocess
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
@@ -33,6 +34,17 @@ QUIT = centre(148, 62, 50, 14)
 DEPTH_32 = centre(25, 65, 24, 8)
 FULL_SCREEN = centre(80, 55, 50, 10)
 FRAME_RATE = centre(107, 79, 50, 12)
+
+
+def has_program_icon(window):
+    """Whether the window carries Tarnwick's installed 64x64 icon, as _NET_WM_ICON's ARGB."""
+    picture = harness.REPO / "dist/icons/hicolor/64x64/apps/tarnwick.png"
+    rgba = subprocess.run(["convert", str(picture), "-depth", "8", "rgba:-"],
+                          capture_output=True, timeout=10, check=True).stdout
+    wanted = [64, 64] + [a << 24 | r << 16 | g << 8 | b for r, g, b, a in zip(*[iter(rgba)] * 4)]
+    text = harness.run("xprop", "-id", window.id, "-f", "_NET_WM_ICON", "32c", " = $0+",
+                       "_NET_WM_ICON").partition("=")[2]
+    return [int(value) for value in text.split(",") if value.strip()][:len(wanted)] == wanted
 
 
 class ConfigDialogTest(harness.TestCase):
@@ -77,10 +89,12 @@ class ConfigDialogTest(harness.TestCase):
 
     def test_enter_starts_windowed(self):
         game, dialog = self.open_dialog()
+        self.assertTrue(has_program_icon(dialog))
         game.key(dialog, "Return")
         play = game.wait_window(harness.PLAY_TITLE, kind="normal")
         game.wait_gone(dialog)
         self.assertEqual((play.width, play.height), (640, 480))
+        self.assertTrue(has_program_icon(play))
         self.assertEqual(game.messages(), [])
         game.key(play, "F12")
         self.assertEqual(game.wait_exit(), 0)
@@ -116,7 +130,9 @@ class ConfigDialogTest(harness.TestCase):
             game.key(dialog, "Return")
             harness.wait_until(lambda: len(game.messages()) > count, what=f"a box for {text!r}")
             self.assertEqual(game.messages()[-1], message.replace("\n", " "))
-            box = game.dismiss_box()
+            box = game.wait_window(harness.BOX_TITLE, kind="dialog")
+            self.assertTrue(has_program_icon(box))
+            game.dismiss_box()
             self.assertLess(box.width, SCREEN[0] // 2, box)
             self.assertTrue(game.stays(dialog, 0.3), text)
         game.click(dialog, *QUIT)

@@ -188,29 +188,6 @@ class DesktopTest(harness.TestCase):
                 server.wait()
                 game.wait_exit(5)
 
-    def private_display(self):
-        """A display of its own with a window manager, the test's DISPLAY until cleanup."""
-        read, write = os.pipe()
-        server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
-                                   "1024x768x24", "-nolisten", "tcp"], pass_fds=(write,),
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        # The number ends with a line end; the server fails if the pipe closes before it.
-        number = b""
-        while not number.endswith(b"\n"):
-            number += os.read(read, 16) or b"\n"
-        os.close(read)
-        number = number.decode().strip()
-        self.addCleanup(lambda: server.poll() is None and (server.kill(), server.wait()))
-        self.addCleanup(os.environ.__setitem__, "DISPLAY", os.environ["DISPLAY"])
-        os.environ["DISPLAY"] = f":{number}"
-        manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        self.addCleanup(lambda: (manager.kill(), manager.wait()))
-        harness.wait_until(lambda: "Openbox" in harness.run("wmctrl", "-m"),
-                           what="the window manager")
-        return server
-
     def test_without_audio_the_game_plays_silently(self):
         # The device is opened at start-up: without any warning the line is there as well.
         for env, warn in (({"SDL_AUDIODRIVER": "nosuchdriver"}, True),

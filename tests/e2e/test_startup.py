@@ -101,9 +101,16 @@ class StartupTest(harness.TestCase):
                 self.assertEqual(game.messages(), boxes)
 
     def test_without_a_display_the_failure_is_reported(self):
-        game = self.start(env={"DISPLAY": None, "WAYLAND_DISPLAY": None})
-        self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), ["Failed to register window class"])
+        for runtime in (None, "/nonexistent"):
+            with self.subTest(runtime=runtime):
+                game = self.start(env={"DISPLAY": None, "WAYLAND_DISPLAY": None,
+                                       "XDG_RUNTIME_DIR": runtime})
+                self.assertEqual(game.wait_exit(), 0)
+                # One line says why before the box, with nothing from the libraries beside it.
+                lines = game.stderr_lines()
+                self.assertEqual(len(lines), 2, lines)
+                self.assertTrue(lines[0].startswith("Tarnwick: no display to show the game on: "))
+                self.assertEqual(lines[1], "Tarnwick: Failed to register window class")
 
 
 if __name__ == "__main__":
