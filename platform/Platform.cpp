@@ -5,13 +5,14 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "platform/DisplayEnvironment.h"
 #include "platform/Gtk.h"
 #include "platform/MonotonicCounter.h"
 #include "platform/ProgramIcon.h"
+#include "platform/ProgramOutput.h"
 #include "platform/SdlMessageSource.h"
 #include "platform/StopSignals.h"
 #include "platform/WindowList.h"
@@ -43,7 +44,7 @@ void SayNoDisplay(const char* reason) {
   static bool said = false;
   if (said) return;
   said = true;
-  std::fprintf(stderr, "Tarnwick: no display to show the game on: %s\n", reason);
+  WriteErrorLine(std::string("no display to show the game on: ") + reason);
 }
 
 }  // namespace
