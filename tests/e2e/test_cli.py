@@ -1,10 +1,13 @@
 """The command line of the real program: help, version, refusals before any window, and a
 game folder given as an argument."""
 
+import os
 import pathlib
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
@@ -47,6 +50,22 @@ class CommandLineTest(harness.TestCase):
             with self.subTest(args=args):
                 code, out, err = self.run_program(*args)
                 self.assertEqual((code, out, err.splitlines()), (2, "", lines))
+
+    def test_an_unreadable_folder_is_said_to_be_unreadable(self):
+        # Root reads every folder: as root the program runs as nobody, from a copy nobody may run.
+        with tempfile.TemporaryDirectory() as place:
+            os.chmod(place, 0o755)
+            binary = shutil.copy(self.binary, place)
+            locked = pathlib.Path(place) / "locked"
+            locked.mkdir()
+            os.chmod(locked, 0)
+            as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+            result = subprocess.run([*(as_nobody if os.geteuid() == 0 else []), binary, "--check",
+                                     locked], capture_output=True, text=True, timeout=10,
+                                    env={**os.environ, "LSAN_OPTIONS": "detect_leaks=0"},
+                                    check=False)
+        self.assertEqual((result.returncode, result.stderr.splitlines()), (2, [
+            f"Tarnwick: cannot open game folder '{locked}': Permission denied"]))
 
     def test_a_game_folder_given_from_elsewhere_is_played(self):
         game = self.start("empty", args=[harness.GAME_DIR])
