@@ -23,7 +23,15 @@ if [ -z "$number" ]; then
   exit 1
 fi
 export DISPLAY=":$number"
-openbox >/dev/null 2>&1 &
+# The window manager is kept running for the whole command: tests of focus, activation and full
+# screen need one, and an end of it is said and mended instead of failing every test after it.
+(
+  while kill -0 "$xvfb" 2>/dev/null; do
+    openbox >/dev/null 2>&1
+    kill -0 "$xvfb" 2>/dev/null && echo "with-display: the window manager ended; starting it again" >&2
+    sleep 0.1
+  done
+) &
 wm=$!
 # Windows mapped before the window manager runs are never managed: wait until it answers.
 for _ in $(seq 200); do

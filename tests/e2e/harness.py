@@ -279,8 +279,16 @@ class Program:
     # Input. Keys go to the focused window, so the window is activated first.
 
     def activate(self, window, timeout=DEFAULT_TIMEOUT):
-        run("xdotool", "windowactivate", window.id)
-        self.wait_focused(window, timeout)
+        """Asks the window manager to activate the window until it has: a request that meets
+        it busy may pass unanswered."""
+        deadline = time.monotonic() + timeout
+        while True:
+            run("xdotool", "windowactivate", window.id)
+            try:
+                return self.wait_focused(window, 1.0)
+            except Timeout:
+                if time.monotonic() > deadline:
+                    raise
 
     def wait_focused(self, window, timeout=DEFAULT_TIMEOUT):
         """Waits until the window manager has given the window the focus."""
