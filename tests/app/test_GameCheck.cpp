@@ -69,7 +69,7 @@ void Edit(const fs::path& file, const std::string& from, const std::string& to) 
   std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
 
-// `text` as UTF-16 (little-endian, with its byte-order mark).
+// `text` as UTF-16 little-endian, with its byte-order mark.
 std::string Utf16(const std::string& text) {
   std::string wide = "\xFF\xFE";
   for (const char c : text) wide += std::string{c, '\0'};
