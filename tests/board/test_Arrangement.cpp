@@ -8,8 +8,7 @@
 namespace {
 
 using Placement = Arrangement::Placement;
-constexpr int32_t V = Vertical;
-constexpr int32_t H = Horizontal;
+constexpr int32_t V = Vertical, H = Horizontal;
 
 struct Case {
   const char* what;
@@ -32,9 +31,7 @@ TEST(ArrangementTest, KeepsWhatTheNewContentStillAllows) {
   };
   for (const Case& c : cases) {
     std::vector<int32_t> kept;
-    for (const Placement& placement : Arrangement::Kept(c.placed, c.lengths)) {
-      kept.push_back(placement.index);
-    }
+    for (const Placement& p : Arrangement::Kept(c.placed, c.lengths)) kept.push_back(p.index);
     EXPECT_EQ(kept, c.kept) << c.what;
   }
 }

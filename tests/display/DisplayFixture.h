@@ -98,17 +98,6 @@ inline std::string SuitePath(const std::string& name) {
   return std::string(root ? root : ".") + "/tests/display/bmpsuite/" + name;
 }
 
-// The colour of a pixel of the window surface.
-inline SDL_Color ScreenColor(SDL_Surface* screen, int x, int y) {
-  const auto* at = static_cast<const uint8_t*>(screen->pixels) + ptrdiff_t{y} * screen->pitch +
-                   ptrdiff_t{x} * screen->format->BytesPerPixel;
-  uint32_t value = 0;
-  std::memcpy(&value, at, screen->format->BytesPerPixel);
-  SDL_Color color{0, 0, 0, 255};
-  SDL_GetRGB(value, screen->format, &color.r, &color.g, &color.b);
-  return color;
-}
-
 class DisplayFixture : public ::testing::Test {
  protected:
   void SetUp() override { OpenPlatform("dummy"); }
@@ -138,6 +127,16 @@ class DisplayFixture : public ::testing::Test {
 
   // The window's own surface, where presented frames land.
   SDL_Surface* Screen() const { return SDL_GetWindowSurface(window->Sdl()); }
+
+  static SDL_Color ScreenColor(SDL_Surface* screen, int x, int y) {
+    const auto* at = static_cast<const uint8_t*>(screen->pixels) + ptrdiff_t{y} * screen->pitch +
+                     ptrdiff_t{x} * screen->format->BytesPerPixel;
+    uint32_t value = 0;
+    std::memcpy(&value, at, screen->format->BytesPerPixel);
+    SDL_Color color{0, 0, 0, 255};
+    SDL_GetRGB(value, screen->format, &color.r, &color.g, &color.b);
+    return color;
+  }
 
   std::unique_ptr<DisplayDevice> device = std::make_unique<DisplayDevice>();
   WindowHandle window = nullptr;

@@ -1,6 +1,5 @@
-// Tests of the pixel routines on surfaces alone: whole-factor scaling makes sharp blocks by
-// either method, and sharp-bilinear scaling by a fraction gives every source pixel the same
-// share of the target, blending only across its edges.
+// The pixel routines on surfaces: a whole factor makes sharp blocks by either method, and
+// sharp-bilinear by a fraction gives each source pixel the same share, blending only at edges.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -10,15 +9,13 @@
 
 namespace {
 
-// A ramp: pixel i of the source (along its longer side) has red 20 * i, so that a blend of two
-// neighbours tells their weights.
+// A ramp one pixel wide or high: its pixel i has red 20 * i, so that a blend of two neighbours
+// tells their weights.
 std::unique_ptr<Surface> Ramp(int width, int height) {
   auto ramp = NewBuffer(width, height, SDL_PIXELFORMAT_RGB888);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const SDL_Rect pixel{x, y, 1, 1};
-      SDL_FillRect(ramp->Sdl(), &pixel, static_cast<uint32_t>(20 * (width > 1 ? x : y)) << 16);
-    }
+  for (int i = 0; i < width * height; ++i) {
+    const SDL_Rect pixel{width > 1 ? i : 0, width > 1 ? 0 : i, 1, 1};
+    SDL_FillRect(ramp->Sdl(), &pixel, static_cast<uint32_t>(20 * i) << 16);
   }
   return ramp;
 }
@@ -32,11 +29,7 @@ TEST(PixelRoutinesTest, AWholeFactorGivesEachPixelASharpBlockByEitherMethod) {
   for (const bool sharpBilinear : {false, true}) {
     auto target = NewBuffer(2 + 21, 3, SDL_PIXELFORMAT_RGB888);
     const SDL_Rect area{2, 0, 21, 3};
-    if (sharpBilinear) {
-      StretchSharpBilinear(*source->Sdl(), *target->Sdl(), area);
-    } else {
-      Stretch(*source->Sdl(), *target->Sdl(), area);
-    }
+    (sharpBilinear ? StretchSharpBilinear : Stretch)(*source->Sdl(), *target->Sdl(), area);
     for (int y = 0; y < 3; ++y) {
       EXPECT_EQ(Red(*target, 0, y) + Red(*target, 1, y), 0) << "left of the area is untouched";
       for (int x = 0; x < 21; ++x) EXPECT_EQ(Red(*target, 2 + x, y), 20 * (x / 3)) << x;

@@ -35,10 +35,9 @@ PLAY_TITLE = "Tarnwick"
 BOX_TITLE = "Tarnwick"
 # Every message box the program shows is also written to standard error with this prefix.
 MESSAGE_PREFIX = "Tarnwick: "
-# Beside its boxes, a start that fails says what is wrong in the check's form ("file:line:
-# error: ..."), then how to run the check.
-FINDING = re.compile(r"^.+?(:\d+)?: (error|warning|note): ")
-CHECK_HINT = re.compile(r"^run 'tarnwick --check .+' to see every problem at once$")
+# A start that fails also says what is wrong in the check's form, then how to run the check.
+FINDING = re.compile(r"^.+?(:\d+)?: (error|warning|note): "
+                     r"|^run 'tarnwick --check .+' to see every problem at once$")
 # The display's report of pictures still alive when it closes: no way of ending may show it.
 BUFFERS_ALIVE = "Failed to Release DirectDraw object. Buffers still exist"
 
@@ -94,6 +93,17 @@ def wait_until(condition, timeout=DEFAULT_TIMEOUT, what="condition"):
         if time.monotonic() > deadline:
             raise Timeout(f"timed out after {timeout} s waiting for {what}")
         time.sleep(POLL)
+
+
+def settled(locate, what):
+    """What locate() finds twice in a row, once the thing it finds has stopped moving."""
+    last = [None]
+
+    def same_again():
+        found, last[0] = last[0], locate()
+        time.sleep(0.2)
+        return found if found and found == last[0] else None
+    return wait_until(same_again, what=what)
 
 
 def screenshot():
@@ -207,15 +217,11 @@ class Program:
 
     def messages(self):
         """The texts of the message boxes shown so far, in order."""
-        return [line for line in self.said() if not self.is_finding(line)]
+        return [line for line in self.said() if not FINDING.match(line)]
 
     def findings(self):
         """What the program said about the content, in the check's form, and the check hint."""
-        return [line for line in self.said() if self.is_finding(line)]
-
-    @staticmethod
-    def is_finding(line):
-        return FINDING.match(line) or CHECK_HINT.match(line)
+        return [line for line in self.said() if FINDING.match(line)]
 
     def wait_message(self, text, timeout=DEFAULT_TIMEOUT):
         """Waits for a message box text on standard error (its line breaks become spaces)."""
@@ -337,10 +343,8 @@ class OtherWindow:
     def __init__(self, geometry):
         self.process = subprocess.Popen(["xmessage", "-geometry", geometry, "another window"],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-        def shown():
-            return run("xdotool", "search", "--onlyvisible", "--class", "Xmessage").split()
-        self.id = wait_until(shown, what="the other window")[0]
+        self.id = wait_until(lambda: run("xdotool", "search", "--onlyvisible", "--class",
+                                         "Xmessage").split(), what="the other window")[0]
 
     def activate(self):
         run("xdotool", "windowactivate", self.id)
@@ -348,9 +352,8 @@ class OtherWindow:
                    what="the other window to be active")
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        self.process.kill()
+        self.process.wait()
 
 
 def main():
@@ -381,12 +384,8 @@ class TestCase(unittest.TestCase):
                                    screen, "-nolisten", "tcp"], pass_fds=(write,),
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
-        # The number ends with a line end; the server fails if the pipe closes before it.
-        number = b""
-        while not number.endswith(b"\n"):
-            number += os.read(read, 16) or b"\n"
-        os.close(read)
-        number = number.decode().strip()
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
         self.addCleanup(lambda: server.poll() is None and (server.kill(), server.wait()))
         self.addCleanup(os.environ.__setitem__, "DISPLAY", os.environ["DISPLAY"])
         os.environ["DISPLAY"] = f":{number}"
@@ -398,13 +397,10 @@ class TestCase(unittest.TestCase):
         return server
 
     def nested_wayland(self, width=800, height=600, scale=1):
-        """Weston with its X11 backend inside the test's X display, where it finds a seat:
-        returns the environment that gives a program weston's Wayland display and no X
-        display, and weston's output (of width x height units at that scale) as a Window of
-        the X screen."""
+        """Weston (X11 backend, so that it finds a seat) in the test's display: the environment
+        that gives a program only weston's Wayland display, and weston's output as a Window."""
         runtime = tempfile.TemporaryDirectory(prefix="tarnwick-weston-")
         self.addCleanup(runtime.cleanup)
-        os.chmod(runtime.name, 0o700)
         weston = subprocess.Popen(
             ["weston", "--backend=x11-backend.so", "--idle-time=0", f"--width={width}",
              f"--height={height}", f"--scale={scale}", "--socket=tarnwick-test"],
@@ -415,19 +411,13 @@ class TestCase(unittest.TestCase):
         wid = wait_until(lambda: socket.exists() and re.search(
             r'(0x[0-9a-f]+) "Weston Compositor', run("xwininfo", "-root", "-tree")),
             what="weston's window").group(1)
-        # Placed once shown and no longer moved by the window manager.
-        last = [None]
 
-        def placed():
+        def corner():
             info = run("xwininfo", "-id", wid)
-            found = "IsViewable" in info and tuple(
+            return "IsViewable" in info and tuple(
                 int(re.search(rf"Absolute upper-left {axis}:\s+(-?\d+)", info).group(1))
                 for axis in "XY")
-            same, last[0] = found and found == last[0], found
-            time.sleep(0.2)
-            return same and found
-
-        x, y = wait_until(placed, what="weston's window placed")
+        x, y = settled(corner, "weston's window placed")
         # Weston follows the X pointer from the events of its window: the pointer enters it
         # anew, so that weston knows where it is before the first click.
         run("xdotool", "mousemove", "0", "0")

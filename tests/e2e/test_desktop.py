@@ -55,16 +55,6 @@ class DesktopTest(harness.TestCase):
             lambda: harness.screenshot().pixel(play.x + x, play.y + y) != (0, 0, 0),
             what="the board to be drawn")
 
-    def settled(self, play):
-        """The board once two screenshots in a row agree."""
-        shots = [self.board(play)]
-
-        def same():
-            shots.append(self.board(play))
-            return shots[-1] == shots[-2]
-        harness.wait_until(same, what="the board to settle")
-        return shots[-1]
-
     def move(self, play, column, row):
         x, y = square_centre(column, row)
         harness.run("xdotool", "mousemove", str(play.x + x), str(play.y + y))
@@ -119,7 +109,7 @@ class DesktopTest(harness.TestCase):
     def test_covered_window_is_drawn_again_when_uncovered(self):
         game, play = self.open_play()
         self.wait_drawn(play)
-        shown = self.settled(play)
+        shown = harness.settled(lambda: self.board(play), "the board to settle")
         # Kept above the play window, which has the focus again and so keeps drawing.
         other = self.other_window(f"300x200+{play.x + 80}+{play.y + 80}")
         harness.run("wmctrl", "-i", "-r", other.id, "-b", "add,above")

@@ -28,10 +28,6 @@ class ScaleTest(harness.TestCase):
                            == display.QUADRANTS[(0, 0)], what="the board drawn")
         return game, play, area
 
-    def close(self, game, play):
-        game.key(play, "F12")
-        self.assertEqual(game.wait_exit(), 0)
-
     def test_scale_3_shows_each_pixel_as_a_3x3_block_where_clicks_find_it(self):
         self.private_display(SCREEN)
         game, play, _ = self.open_play(args=["--scale", "1"])
@@ -39,7 +35,8 @@ class ScaleTest(harness.TestCase):
         shot = harness.screenshot()
         single = [shot.data[((play.y + y) * shot.width + play.x) * 3:][:640 * 3]
                   for y in range(480)]
-        self.close(game, play)
+        game.key(play, "F12")
+        self.assertEqual(game.wait_exit(), 0)
 
         game, play, area = self.open_play(args=["--scale", "3"])
         self.assertEqual((play.width, play.height), (1920, 1440))
@@ -57,7 +54,8 @@ class ScaleTest(harness.TestCase):
         harness.wait_until(
             lambda: harness.screenshot().pixel(*area.to_screen(17 + 43 * 4 + 20, 35 + 43 * 5 + 10))
             == display.STILL, what="the character placed on square (4, 5)")
-        self.close(game, play)
+        game.key(play, "F12")
+        self.assertEqual(game.wait_exit(), 0)
 
     def test_the_desktops_scale_is_the_default_and_too_large_a_scale_gives_way(self):
         # The dialog follows the desktop's scale as well: GTK's own, or its larger text.
@@ -71,7 +69,8 @@ class ScaleTest(harness.TestCase):
                             input=f"Xft.dpi: {dpi}\n" if dpi else None)
                 game, play, _ = self.open_play(args=args, env=env, dialog_size=dialog)
                 self.assertEqual((play.width, play.height), size)
-                self.close(game, play)
+                game.key(play, "F12")
+                self.assertEqual(game.wait_exit(), 0)
 
 
 if __name__ == "__main__":

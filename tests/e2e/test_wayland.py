@@ -1,6 +1,5 @@
-"""Native Wayland: the program given only a nested weston's Wayland display (no X display)
-shows the dialog, then the play screen windowed (also on an output of scale 2, each pixel a
-2x2 block) and full screen, places a character by mouse and ends with F12."""
+"""Native Wayland, with only a nested weston's display (no X display): the dialog, then the play
+screen windowed (also at output scale 2) and full screen, a placement by mouse, F12."""
 
 import pathlib
 import sys
@@ -13,18 +12,6 @@ import test_display as display  # noqa: E402
 
 # The theme's dialog background: a long run of it on weston's output is the dialog.
 DIALOG_BACKGROUND = (246, 245, 244)
-
-
-def settled(locate, what):
-    """Where a window is found twice in a row, once weston's opening animation is over."""
-    last = [None]
-
-    def same_again():
-        found, last[0] = last[0], locate()
-        time.sleep(0.1)
-        return found if found and found == last[0] else None
-
-    return harness.wait_until(same_again, what=what)
 
 
 def click(x, y):
@@ -56,8 +43,9 @@ class WaylandTest(harness.TestCase):
         if full_screen:
             area = display.PlayArea(output.x, output.y, output.width, output.height)
         else:
-            x, y = settled(lambda: harness.find(harness.screenshot(), [quadrant] * 20),
-                           "the play screen")
+            # Found twice in a row, once weston's opening animation is over.
+            x, y = harness.settled(lambda: harness.find(harness.screenshot(), [quadrant] * 20),
+                                   "the play screen")
             area = display.PlayArea(x - 15 * scale, y - 33 * scale, 640 * scale, 480 * scale)
 
         def shows(x, y, rgb):
