@@ -73,8 +73,11 @@ class ConfigDialogTest(harness.TestCase):
                            what=f"exactly {names} checked")
 
     def test_dialog_is_centred_fixed_and_native(self):
-        game, dialog = self.open_dialog()
-        self.assertEqual((dialog.width, dialog.height), (317, 192))
+        game, _ = self.open_dialog()
+        # Listed as soon as it is mapped, it may not have its size yet under load.
+        dialog = harness.wait_until(lambda: [w for w in game.windows(harness.CONFIG_TITLE)
+                                             if (w.width, w.height) == (317, 192)],
+                                    what="the dialog at 317x192")[0]
         x, y, width, height = game.frame(dialog)
         self.assertLessEqual(abs(x + width / 2 - SCREEN[0] / 2), 2, dialog)
         self.assertLessEqual(abs(y + height / 2 - SCREEN[1] / 2), 12, dialog)
