@@ -80,37 +80,17 @@ void PresentWindowSurface(benchmark::State& state, int depth) {
   state.SetBytesProcessed(state.iterations() * kWidth * kHeight * depth / 8);
 }
 
-// Full screen on the desktop's mode: the flip, the conversion to the screen's format and the
-// scaling of the play screen to fit it.
-void PresentFullScreen(benchmark::State& state, int depth) {
-  const WindowHandle window =
-      PlayWindow() ? CreatePlatformWindow("Tarnwick", 50, 50, 646, 505, false, Procedure) : nullptr;
-  auto device = std::make_unique<DisplayDevice>();
-  if (!window ||
-      !device->Init(FullScreenFlag, window, kWidth, kHeight, static_cast<uint32_t>(depth), 0)) {
-    state.SkipWithError("no window: run under an X server");
-    return;
-  }
-  Paint(device->ActiveBackBuffer()->Sdl());
-  device->Present(window);
-  Paint(device->ActiveBackBuffer()->Sdl());
-  for (auto _ : state) device->Present(window);
-  const SDL_Surface* screen = SDL_GetWindowSurface(window->Sdl());
-  state.SetLabel(std::to_string(screen->w) + "x" + std::to_string(screen->h));
-  device.reset();
-  DestroyWindow(window);
-}
-
-// A play window at a scale, or full screen at the default sharp-bilinear scaling, on whatever
-// screen the X server has (make bench runs these on a 3840x2160 one): 32 bits, presented the
-// way the program presents, through the window surface or, with `renderer`, SDL's renderer.
-void PresentScaled(benchmark::State& state, int scale, bool fullScreen, bool renderer) {
+// A play window at a scale, or full screen on the desktop's mode (make bench also runs these on
+// a 3840x2160 screen): the flip, the conversion to the screen's format and the scaling, presented
+// the way the program presents, through the window surface or, with `renderer`, SDL's renderer.
+void PresentScaled(benchmark::State& state, int depth, int scale, bool fullScreen, bool renderer) {
   const WindowHandle window = PlayWindow() ? CreatePlatformWindow("Tarnwick", 0, 0, kWidth, kHeight,
                                                                   !fullScreen, Procedure, scale)
                                            : nullptr;
   auto device = std::make_unique<DisplayDevice>();
   device->preferRenderer = renderer;
-  if (!window || !device->Init(fullScreen ? FullScreenFlag : 1, window, kWidth, kHeight, 32, 0)) {
+  if (!window || !device->Init(fullScreen ? FullScreenFlag : 1, window, kWidth, kHeight,
+                               static_cast<uint32_t>(depth), 0)) {
     state.SkipWithError("no window: run under an X server");
     return;
   }
@@ -201,7 +181,7 @@ int main(int argc, char** argv) {
         Uint32{SDL_RENDERER_SOFTWARE});
     add("Present 640x480 renderer, accelerated", PresentRenderer, depth,
         Uint32{SDL_RENDERER_ACCELERATED});
-    add("Present full screen, scaled", PresentFullScreen, depth);
+    add("Present full screen, scaled", PresentScaled, depth, 1, true, false);
     add("memcpy 640x480", Memcpy, size_t{kWidth * kHeight} * pixelBytes);
     add("Convert 432x432 at load", ConvertPicture, depth);
     add("LoadBitmap 432x432, whole", LoadPicture, depth);
@@ -211,11 +191,11 @@ int main(int argc, char** argv) {
     const std::string way = renderer ? ", renderer" : ", window surface";
     for (const int scale : {1, 3}) {
       benchmark::RegisterBenchmark(("Present at scale " + std::to_string(scale) + way).c_str(),
-                                   PresentScaled, scale, false, renderer)
+                                   PresentScaled, 32, scale, false, renderer)
           ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark(("Present full screen sharp-bilinear" + way).c_str(),
-                                 PresentScaled, 1, true, renderer)
+                                 PresentScaled, 32, 1, true, renderer)
         ->Unit(benchmark::kMicrosecond);
   }
   benchmark::Initialize(&argc, argv);
