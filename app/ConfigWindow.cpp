@@ -242,6 +242,9 @@ void ConfigWindow::LabelGroup(GtkWidget* frame, int32_t first, int32_t last) {
   AtkObject* group = gtk_widget_get_accessible(gtk_frame_get_label_widget(GTK_FRAME(frame)));
   for (int32_t id = first; id <= last; ++id) {
     AtkObject* radio = gtk_widget_get_accessible(Radio(id));
+    // GTK fills in a radio button's group membership the first time its relations are asked
+    // for, and asserts there when the set holds other relations by then: ask before adding.
+    g_object_unref(atk_object_ref_relation_set(radio));
     atk_object_add_relationship(radio, ATK_RELATION_LABELLED_BY, group);
     atk_object_add_relationship(group, ATK_RELATION_LABEL_FOR, radio);
   }

@@ -95,34 +95,4 @@ TEST_P(ConfigWindowLayoutTest, ControlsFitTheWindowWithoutOverlapping) {
   }
 }
 
-// What a screen reader hears: the frame-rate field named by its label, and each radio button
-// labelled by its group box's title beside its own text.
-TEST(ConfigWindowTest, ControlsHaveAccessibleNamesAndGroups) {
-  if (!GtkAvailable()) GTEST_SKIP() << "no display";
-  ConfigWindow window;
-  std::vector<std::string> fields, radios;
-  GList* children =
-      gtk_container_get_children(GTK_CONTAINER(gtk_bin_get_child(GTK_BIN(window.widget()))));
-  for (GList* item = children; item; item = item->next) {
-    AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(item->data));
-    const char* name = atk_object_get_name(accessible);
-    if (GTK_IS_ENTRY(item->data)) fields.push_back(name ? name : "");
-    if (!GTK_IS_RADIO_BUTTON(item->data)) continue;
-    AtkRelationSet* relations = atk_object_ref_relation_set(accessible);
-    AtkRelation* relation =
-        atk_relation_set_get_relation_by_type(relations, ATK_RELATION_LABELLED_BY);
-    GPtrArray* targets = relation ? atk_relation_get_target(relation) : nullptr;
-    const char* group = targets && targets->len == 1
-                            ? atk_object_get_name(ATK_OBJECT(g_ptr_array_index(targets, 0)))
-                            : "";
-    radios.push_back(std::string(group) + ": " + (name ? name : ""));
-    g_object_unref(relations);
-  }
-  g_list_free(children);
-  EXPECT_EQ(fields, std::vector<std::string>{"Maximum Framerate"});
-  EXPECT_EQ(radios,
-            (std::vector<std::string>{"Color Depth: 16", "Color Depth: 32", "Color Depth: 24",
-                                      "Mode: Windowed", "Mode: Full Screen"}));
-}
-
 }  // namespace

@@ -396,6 +396,19 @@ class TestCase(unittest.TestCase):
         wait_until(lambda: "Openbox" in run("wmctrl", "-m"), 30, "the window manager")
         return server
 
+    def session_bus(self):
+        """A D-Bus session bus of its own, on which programs find the accessibility bus: the
+        environment that puts a program on it."""
+        # Without DISPLAY the accessibility bus leaves no address on the root window, where
+        # the programs of later tests would find it after this bus has gone.
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                               start_new_session=True,
+                               env={k: v for k, v in os.environ.items() if k != "DISPLAY"})
+        # The accessibility services it starts on demand share its process group.
+        self.addCleanup(lambda: (os.killpg(bus.pid, 9), bus.wait(), bus.stdout.close()))
+        return {"DBUS_SESSION_BUS_ADDRESS": bus.stdout.readline().strip()}
+
     def nested_wayland(self, width=800, height=600, scale=1):
         """Weston (X11 backend, so that it finds a seat) in the test's display: the environment
         that gives a program only weston's Wayland display, and weston's output as a Window."""

@@ -1,5 +1,6 @@
 """The configuration dialog, driven with mouse and keyboard like a player would."""
 
+import json
 import os
 import pathlib
 import subprocess
@@ -138,6 +139,27 @@ class ConfigDialogTest(harness.TestCase):
             self.assertTrue(game.stays(dialog, 0.3), text)
         game.click(dialog, *QUIT)
         self.assertEqual(game.wait_exit(), 0)
+
+    def test_screen_reader_hears_each_control_with_its_group(self):
+        bus = self.session_bus()
+        game = self.start(env=bus)
+        dialog = game.wait_window(harness.CONFIG_TITLE, kind="dialog")
+        reader = subprocess.run(
+            ["/usr/bin/python3", str(pathlib.Path(__file__).parent / "screen_reader.py"),
+             "tarnwick"], env={**os.environ, **bus}, capture_output=True, text=True, timeout=30,
+            check=True)
+        heard = [(item["role"], item["name"], item["relations"].get("labelled-by"))
+                 for item in map(json.loads, reader.stdout.splitlines())
+                 if item["role"] in ("radio button", "text")]
+        self.assertEqual(heard, [("radio button", "16", ["Color Depth"]),
+                                 ("radio button", "32", ["Color Depth"]),
+                                 ("radio button", "24", ["Color Depth"]),
+                                 ("radio button", "Windowed", ["Mode"]),
+                                 ("radio button", "Full Screen", ["Mode"]),
+                                 ("text", "Maximum Framerate", ["Maximum Framerate"])])
+        game.click(dialog, *QUIT)
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual(game.stderr_lines(), [])
 
     def test_typed_letters_are_refused(self):
         game, dialog = self.open_dialog()
