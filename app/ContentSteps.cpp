@@ -174,7 +174,16 @@ bool ContentSteps::InitEngine() {
   return mode_ == Mode::Check;
 }
 
-void ContentSteps::CheckSound() { findings_.CheckSound(kWarningSound); }
+void ContentSteps::CheckSound() {
+  findings_.CheckSound(kWarningSound);
+  // Start-up's player says a decoder's refusal itself, when it loads the sound.
+  if (mode_ != Mode::Check) return;
+  const std::string failure = SoundDecodeFailure(kWarningSound);
+  if (!failure.empty()) {
+    findings_.Add(ContentFindings::Severity::Warning, kWarningSound, 0,
+                  "no warning sound will play: " + failure);
+  }
+}
 
 void ContentSteps::CheckUnreadSections(int32_t count, bool countMissing) {
   const std::string file = kDefinitionPath;

@@ -81,28 +81,40 @@ void QuietAudioMessages() {
   SDL_LogSetOutputFunction(FilterLog, defaultLogData);
 }
 
-// The sound is a content file like any other: its path resolves the same way, and a FIFO or a
-// device is refused before SDL_mixer could wait on it. Only a WAV file within the limit reaches
-// the decoder; why any other is not played is said once.
-Mix_Chunk* LoadChunk(Audio& audio, const char* path) {
-  WaveFile wave(path);
-  if (!wave.IsOpen()) return nullptr;
-  if (!wave.Refusal().empty()) {
-    const std::string line = std::string(path) + ": " + wave.Refusal();
-    if (audio.refusalsSaid.insert(line).second) {
-      WriteErrorLine("no sound: " + line);
-    }
-    return nullptr;
-  }
+// Says once on standard error why the sound at `path` is not played.
+void SayRefused(Audio& audio, const char* path, const std::string& reason) {
+  const std::string line = std::string(path) + ": " + reason;
+  if (audio.refusalsSaid.insert(line).second) WriteErrorLine("no sound: " + line);
+}
+
+// The open file of a WAV file that passed its header check, handed over to the decoder; null
+// when that fails.
+SDL_RWops* DecoderSource(WaveFile& wave) {
   FILE* stream = ::fdopen(wave.File().Descriptor(), "rb");
   if (!stream) return nullptr;
   wave.File().Release();
   SDL_RWops* source = SDL_RWFromFP(stream, SDL_TRUE);
-  if (!source) {
-    std::fclose(stream);
+  if (!source) std::fclose(stream);
+  return source;
+}
+
+std::string DecodeFailure() { return std::string("it cannot be decoded: ") + SDL_GetError(); }
+
+// The sound is a content file like any other: its path resolves the same way, and a FIFO or a
+// device is refused before SDL_mixer could wait on it. Only a WAV file within the limit reaches
+// the decoder; why any other, or one the decoder cannot read, is not played is said once.
+Mix_Chunk* LoadChunk(Audio& audio, const char* path) {
+  WaveFile wave(path);
+  if (!wave.IsOpen()) return nullptr;
+  if (!wave.Refusal().empty()) {
+    SayRefused(audio, path, wave.Refusal());
     return nullptr;
   }
-  return Mix_LoadWAV_RW(source, 1);
+  SDL_RWops* source = DecoderSource(wave);
+  if (!source) return nullptr;
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);
+  if (!chunk) SayRefused(audio, path, DecodeFailure());
+  return chunk;
 }
 
 // Opens the device once; a failure is said once and not tried again.
@@ -171,6 +183,19 @@ void ForgetSounds() {
   Audio& audio = ReadyAudio();
   if (audio.open) Mix_HaltChannel(-1);
   audio.chunks.clear();
+}
+
+std::string SoundDecodeFailure(const char* path) {
+  WaveFile wave(path);
+  if (!wave.IsOpen() || !wave.Refusal().empty()) return "";
+  SDL_RWops* source = DecoderSource(wave);
+  if (!source) return "";
+  SDL_AudioSpec spec;
+  Uint8* samples = nullptr;
+  Uint32 length = 0;
+  if (!SDL_LoadWAV_RW(source, 1, &spec, &samples, &length)) return DecodeFailure();
+  SDL_FreeWAV(samples);
+  return "";
 }
 
 void SetSoundHandler(SoundHandler handler) { Handler() = std::move(handler); }

@@ -1,5 +1,5 @@
-// Sound: a wave file played in the background; the call returns at once and a file that is
-// missing or cannot be played is not reported.
+// Sound: a wave file played in the background; the call returns at once. A missing file plays
+// nothing; why a file that is there cannot be played is said once on standard error.
 #pragma once
 
 #include <functional>
@@ -15,6 +15,10 @@ void PlaySoundFile(const char* path);
 
 // Sounds loaded so far are loaded again when next played: their files have been saved anew.
 void ForgetSounds();
+
+// Why SDL's decoder cannot read the WAV file at `path`, which passed its header check; empty
+// when it can, or when the header check already refuses it. Needs no audio device.
+std::string SoundDecodeFailure(const char* path);
 
 // Tests record the sounds instead of playing them; an empty handler restores playback.
 using SoundHandler = std::function<void(const std::string& path)>;

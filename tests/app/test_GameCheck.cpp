@@ -277,6 +277,10 @@ const FindingCase kFindingCases[] = {
     {"SoundTooLong", "sounds/bleep14.wav", "datar\"", "data\x02\x01\x10",
      "sounds/bleep14.wav: warning: no warning sound will play: it decodes to 4195336 bytes of "
      "audio, more than the 4194304 a warning sound may hold"},
+    // The format tag, the first byte 1 of the file, made MPEG's.
+    {"SoundNotDecoded", "sounds/bleep14.wav", "\x01", "\x55",
+     "sounds/bleep14.wav: warning: no warning sound will play: it cannot be decoded: MPEG formats "
+     "not supported"},
     // Notes: what the game shows while it starts.
     {"AnimationPackage", "packages/one.cel", "IDLE PACKAGES=0\n",
      "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=anims/sway.ani\n[HEADER]\n",
