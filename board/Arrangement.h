@@ -15,7 +15,6 @@ class Arrangement {
     int32_t index = 0;
     BoardPosition start;
     int32_t orientation = Vertical;
-    bool operator==(const Placement&) const = default;
   };
 
   // The placed characters of Characters, in index order, and the engine's selection.
