@@ -176,8 +176,6 @@ bool ContentSteps::InitEngine() {
 
 void ContentSteps::CheckSound() {
   findings_.CheckSound(kWarningSound);
-  // Start-up's player says a decoder's refusal itself, when it loads the sound.
-  if (mode_ != Mode::Check) return;
   const std::string failure = SoundDecodeFailure(kWarningSound);
   if (!failure.empty()) {
     findings_.Add(ContentFindings::Severity::Warning, kWarningSound, 0,
