@@ -72,7 +72,8 @@ std::string WaveFile::Inspect() {
       }
       return "";
     }
-    if (std::memcmp(header, "fmt ", 4) == 0) {
+    // The decoder takes the first 'fmt ' chunk and skips any later one; so is it judged here.
+    if (std::memcmp(header, "fmt ", 4) == 0 && !formatMet) {
       unsigned char format[16];
       if (size < sizeof format) return "its 'fmt ' chunk is too short";
       if (!ReadAll(file_, format, sizeof format)) break;

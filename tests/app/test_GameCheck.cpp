@@ -277,6 +277,11 @@ const FindingCase kFindingCases[] = {
     {"SoundTooLong", "sounds/bleep14.wav", "datar\"", "data\x02\x01\x10",
      "sounds/bleep14.wav: warning: no warning sound will play: it decodes to 4195336 bytes of "
      "audio, more than the 4194304 a warning sound may hold"},
+    // A first 'fmt ' chunk of 1 Hz, 8-bit mono before the file's own: the decoder takes the first.
+    {"SoundTwoFormats", "sounds/bleep14.wav", "WAVE",
+     std::string("WAVEfmt \x10\0\0\0\x01\0\x01\0\x01\0\0\0\x01\0\0\0\x01\0\x08\0", 28),
+     "sounds/bleep14.wav: warning: no warning sound will play: it decodes to 1555495200 bytes of "
+     "audio, more than the 4194304 a warning sound may hold"},
     // The format tag, the first byte 1 of the file, made MPEG's.
     {"SoundNotDecoded", "sounds/bleep14.wav", "\x01", "\x55",
      "sounds/bleep14.wav: warning: no warning sound will play: it cannot be decoded: MPEG formats "
