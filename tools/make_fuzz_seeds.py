@@ -10,6 +10,9 @@
   bytes: the paths and texts of a definition, a character package and a cell package): the
   sample game once per cell package, with its picture paths as they are and with them pointing
   at the picture the target provides, and each test text in its place among sample files.
+- fuzz_sound: the sample game's warning sound, and short WAV files in every encoding SDL
+  decodes (PCM of 8, 16, 24 and 32 bits, float, A-law, mu-law, MS and IMA ADPCM, the extensible
+  header), mono and stereo, with extra chunks before and after the sound data.
 
 Usage: tools/make_fuzz_seeds.py OUT
 """
@@ -18,6 +21,7 @@ import hashlib
 import pathlib
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -215,13 +219,66 @@ def section_reader_seeds(out):
         write_unique(out, f"refill-{name}", fill + tail, seen)
 
 
+def wav(tag, channels, rate, bits, data, block_align=None, extra=b"", before=b"", after=b""):
+    """A RIFF/WAVE file: a 'fmt ' chunk (with `extra` after its 16 bytes and its size field),
+    the chunks `before`, a 'data' chunk holding `data`, and the chunks `after`."""
+    def chunk(name, body):
+        return name + struct.pack("<I", len(body)) + body + b"\0" * (len(body) & 1)
+
+    align = block_align or channels * bits // 8
+    fmt = struct.pack("<HHIIHH", tag, channels, rate, rate * align, align, bits)
+    if extra:
+        fmt += struct.pack("<H", len(extra)) + extra
+    body = b"WAVE" + chunk(b"fmt ", fmt) + before + chunk(b"data", data) + after
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def sound_seeds(out):
+    seen = set()
+    write_unique(out, "sample", (GAME / "sounds" / "bleep14.wav").read_bytes(), seen)
+    ramp = bytes(range(0, 256, 3)) * 4
+    for channels in (1, 2):
+        for bits in (8, 16, 24, 32):
+            write_unique(out, f"pcm{bits}-{channels}ch", wav(1, channels, 22050, bits, ramp), seen)
+        write_unique(out, f"float-{channels}ch", wav(3, channels, 44100, 32, ramp), seen)
+        write_unique(out, f"alaw-{channels}ch", wav(6, channels, 8000, 8, ramp), seen)
+        write_unique(out, f"mulaw-{channels}ch", wav(7, channels, 8000, 8, ramp), seen)
+        # MS ADPCM: blocks of 256 bytes a channel, the standard seven coefficient pairs.
+        align = 256 * channels
+        coefficients = [(256, 0), (512, -256), (0, 0), (192, 64), (240, 0), (460, -208),
+                        (392, -232)]
+        ms_extra = struct.pack("<HH", (align - 7 * channels) * 2 // channels + 2, 7)
+        ms_extra += b"".join(struct.pack("<hh", *pair) for pair in coefficients)
+        block = (bytes([1] * channels) + struct.pack("<h", 16) * channels +
+                 struct.pack("<h", 100) * channels + struct.pack("<h", -100) * channels)
+        block += ramp[:align - len(block)]
+        write_unique(out, f"msadpcm-{channels}ch", wav(2, channels, 22050, 4, block * 2, align,
+                                                       ms_extra), seen)
+        # IMA ADPCM: a 4-byte header a channel (first sample, step index), then the nibbles.
+        ima_extra = struct.pack("<H", (align - 4 * channels) * 2 // channels + 1)
+        block = struct.pack("<hBB", 0, 10, 0) * channels
+        block += ramp[:align - len(block)]
+        write_unique(out, f"imaadpcm-{channels}ch", wav(0x11, channels, 22050, 4, block * 2,
+                                                        align, ima_extra), seen)
+    # The extensible header: valid bits, channel mask, the PCM sub-format's GUID.
+    guid = struct.pack("<IHH", 1, 0, 0x10) + bytes([0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71])
+    write_unique(out, "extensible", wav(0xFFFE, 2, 48000, 16, ramp, 4,
+                                        struct.pack("<HI", 16, 3) + guid), seen)
+    listing = b"LIST" + struct.pack("<I", 12) + b"INFOINAM" + struct.pack("<I", 0)
+    fact = b"fact" + struct.pack("<I", 4) + struct.pack("<I", len(ramp) // 2)
+    write_unique(out, "chunks", wav(1, 1, 11025, 16, ramp, before=fact + listing,
+                                    after=listing), seen)
+    write_unique(out, "odd-data", wav(1, 1, 11025, 8, ramp[:101], after=listing), seen)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     out = pathlib.Path(sys.argv[1])
     shutil.rmtree(out, ignore_errors=True)
     for target, fill in [("fuzz_bitmap", bitmap_seeds), ("fuzz_content", content_seeds),
-                         ("fuzz_section_reader", section_reader_seeds)]:
+                         ("fuzz_section_reader", section_reader_seeds),
+                         ("fuzz_sound", sound_seeds)]:
         (out / target).mkdir(parents=True)
         fill(out / target)
         print(f"{target}: {len(list((out / target).iterdir()))} seeds")
