@@ -176,6 +176,7 @@ bool ContentSteps::InitEngine() {
 
 void ContentSteps::CheckSound() {
   findings_.CheckSound(kWarningSound);
+  if (mode_ == Mode::Start) return;
   const std::string failure = SoundDecodeFailure(kWarningSound);
   if (!failure.empty()) {
     findings_.Add(ContentFindings::Severity::Warning, kWarningSound, 0,
@@ -230,7 +231,7 @@ GameObjects::~GameObjects() {
 ContentOutcome ReadGameInto(GameObjects& objects, ContentFindings& findings) {
   ExchangeWithGlobals(objects);
   Engine = std::make_unique<GameEngine>();
-  ContentOutcome outcome = ContentSteps(ContentSteps::Mode::Start, findings).Run();
+  ContentOutcome outcome = ContentSteps(ContentSteps::Mode::Reload, findings).Run();
   // A game that does not start keeps what it made until the set goes.
   ExchangeWithGlobals(objects);
   return outcome;

@@ -35,10 +35,13 @@ struct ContentOutcome {
 
 class ContentSteps {
  public:
-  // Start: start-up's own run, which opens the sound device and stops at the first failure.
+  // Start: start-up's own run, which opens the sound device and stops at the first failure;
+  // the player says what is wrong with the sound when it loads it.
+  // Reload: a run while a game plays, as Start with the device already open; the sound is
+  // decoded here, so that the reload's findings show a sound the player cannot play.
   // Check: the check's run, which goes on past failures, reads characters the game would not,
-  // and only looks at the sound file.
-  enum class Mode { Start, Check };
+  // and decodes the sound without opening the device.
+  enum class Mode { Start, Reload, Check };
 
   ContentSteps(Mode mode, ContentFindings& findings);
   ~ContentSteps();
