@@ -16,7 +16,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 pieces that are straight rows of cells, on a board of 10 by 10 squares. It\n\
 comes with a sample game; games are plain text files and Windows bitmaps.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER
-    "Seed 47289941 maintainers <maintainers@users.noreply.c-seed-47289941.example>")
+    "The Tarnwick developers <developers@tarnwick.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,6 +1,7 @@
 """Installing into a temporary prefix: the installed files pass the desktops' validators, the
 installed program plays its own sample game from an unrelated folder after the prefix has been
-moved, and uninstalling leaves nothing behind but the folders that were there before."""
+moved, and uninstalling leaves nothing behind but the folders that were there before. The Debian
+package passes lintian."""
 
 import os
 import pathlib
@@ -44,14 +45,19 @@ class InstallTest(harness.TestCase):
         missing = [path for path in INSTALLED if not (prefix / path).is_file()]
         self.assertEqual(missing, [])
 
+        metainfo = f"share/metainfo/{APP_ID}.metainfo.xml"
         for command in (["desktop-file-validate", f"share/applications/{APP_ID}.desktop"],
-                        ["appstreamcli", "validate", "--no-net",
-                         f"share/metainfo/{APP_ID}.metainfo.xml"],
+                        ["appstreamcli", "validate", "--no-net", metainfo],
+                        ["appstream-util", "validate-relax", "--nonet", metainfo],
                         ["groff", "-man", "-ww", "-z", "-Tutf8", "share/man/man6/tarnwick.6"]):
             with self.subTest(command=command[0]):
                 result = subprocess.run(command, cwd=prefix, capture_output=True, text=True,
                                         timeout=30, check=False)
                 self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+                # appstreamcli lists errors as "E:" and warnings as "W:" lines; it may run as
+                # root here, which it mentions on standard error.
+                self.assertEqual([line for line in result.stdout.splitlines()
+                                  if line[:2] in ("E:", "W:")], [])
                 if command[0] != "appstreamcli":
                     self.assertEqual(result.stderr, "")
 
@@ -75,6 +81,15 @@ class InstallTest(harness.TestCase):
         cmake("--build", str(build), "--target", "uninstall")
         left = sorted(str(path.relative_to(prefix)) for path in prefix.rglob("*"))
         self.assertEqual(left, ["share", "share/applications"])
+
+    def test_package_passes_lintian(self):
+        result = subprocess.run(["make", "-C", str(harness.REPO), "package"], capture_output=True,
+                                text=True, timeout=600, check=False)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        package = harness.REPO / "build-package" / "package" / "tarnwick_1.0.0_amd64.deb"
+        result = subprocess.run(["lintian", "--fail-on", "error,warning", str(package)],
+                                capture_output=True, text=True, timeout=300, check=False)
+        self.assertEqual((result.returncode, result.stdout), (0, ""), result.stderr)
 
 
 if __name__ == "__main__":
