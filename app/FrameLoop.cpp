@@ -2,7 +2,7 @@
 #include "app/FrameLoop.h"
 
 #include "app/Settings.h"
-#include "display/FrameComposition.h"
+#include "composition/FrameComposition.h"
 #include "platform/Platform.h"
 
 int32_t RunFrameLoop(int64_t counterFrequency, const std::function<void()>& renderFrame,

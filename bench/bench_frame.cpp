@@ -16,10 +16,10 @@
 #include "app/Shutdown.h"
 #include "board/BoardLayout.h"
 #include "board/GameEngine.h"
+#include "composition/FrameComposition.h"
 #include "content/Character.h"
 #include "content/DefinitionFile.h"
 #include "display/DisplayDevice.h"
-#include "display/FrameComposition.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -16,7 +16,16 @@ using namespace BoardLayout;
 
 std::unique_ptr<GameEngine> Engine;
 
-GameEngine::GameEngine() { BackgroundSurface = nullptr; }
+namespace {
+
+uint64_t NextGeneration() {
+  static uint64_t generations = 0;
+  return ++generations;
+}
+
+}  // namespace
+
+GameEngine::GameEngine() : generation(NextGeneration()) { BackgroundSurface = nullptr; }
 
 GameEngine::~GameEngine() { Release(); }
 
@@ -48,7 +57,7 @@ void GameEngine::LayOutBoard() {
 }
 
 void GameEngine::Release() {
-  boardPicture_.reset();
+  generation = NextGeneration();
   if (!Display) return;
   if (BackgroundSurface) Display->ReleaseSurface(BackgroundSurface);
   BackgroundSurface = nullptr;

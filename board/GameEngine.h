@@ -1,12 +1,11 @@
 // GameEngine: the state of the play screen (the pressed panel button, the selected character,
 // the board's overlays) and what acts on it: the mouse handlers and the small operations they
 // are made of, the keys, hit testing and the placement rule. Frames are composed from this
-// state by the display's frame composition.
+// state by the composition layer above (composition/FrameComposition.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "display/Surface.h"
 #include "platform/Message.h"
@@ -70,36 +69,24 @@ class GameEngine {
   static void OnKeyDown(int32_t key);
   void OnSysKey();
 
-  // Composes one frame into the display's back buffer and, unless noPresent, shows it.
+  // Composes one frame into the display's back buffer and, unless noPresent, shows it; the
+  // composition layer does the work and defines this.
   void RenderFrame(WindowHandle window, int32_t noPresent);
 
   int32_t pressedButton = -1;
   int32_t selectedCharacter = -1;
   Surface* shadedOverlay = nullptr;
   Surface* gridOverlay = nullptr;
+  // A number of the whole process that each engine takes when made and again at each Release:
+  // the pictures an engine holds under one number stay the same throughout, so that what is
+  // kept for them is never taken for later ones made at their addresses.
+  uint64_t generation = 0;
 
  private:
   Character* Selected() const;
   // Gives each square under the character's cells the occupant (null frees them).
   static void Occupy(const Character& character, Character* occupant);
   static void Lift(Character& character);
-  // The board picture as the frame composition last made it: the background with the grid
-  // overlay keyed over it, and the two pictures it was made from. Release lets it go.
-  Surface* BoardPicture();
-  std::unique_ptr<Surface> boardPicture_;
-  const Surface* boardBackground_ = nullptr;
-  const Surface* boardOverlay_ = nullptr;
-  // What the composition drew into a back buffer beyond the buttons and the board, which that
-  // buffer's next frame clears instead of everything the pictures leave uncovered; one for
-  // each buffer of a full-screen flip chain.
-  struct BufferMemory {
-    const Surface* buffer = nullptr;
-    uint64_t generation = 0;
-    std::vector<SurfaceRect> covered;
-    std::vector<SurfaceRect> drawn;
-  };
-  BufferMemory bufferMemory_[2];
-  BufferMemory& MemoryOf(const Surface* buffer, uint64_t generation);
 };
 
 // The one game engine, made at start-up and destroyed by Shutdown.

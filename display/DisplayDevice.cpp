@@ -34,11 +34,16 @@ uint32_t FormatForDepth(uint32_t bitsPerPixel) {
   }
 }
 
+uint64_t NextGeneration() {
+  static uint64_t generations = 0;
+  return ++generations;
+}
+
 }  // namespace
 
 std::unique_ptr<DisplayDevice> Display;
 
-DisplayDevice::DisplayDevice() = default;
+DisplayDevice::DisplayDevice() : generation(NextGeneration()) {}
 
 DisplayDevice::~DisplayDevice() { Release(); }
 
@@ -162,7 +167,7 @@ void DisplayDevice::LeaveFullScreen() {
 
 void DisplayDevice::Release() {
   showing_ = false;
-  ++generation;
+  generation = NextGeneration();
   if (backBuffer_) {
     backBuffer_.reset();
     --surfaceCount;

@@ -86,7 +86,9 @@ class DisplayDevice {
   int32_t ready = 0;
   // Frames presented since the device was made, for measuring.
   uint64_t framesPresented = 0;
-  // Counts each Init and Release: the buffers of one count are the same buffers throughout.
+  // A number of the whole process that each device takes when made and again at each Init
+  // and Release: the buffers of one number are the same buffers throughout, and no other
+  // device or opening has it.
   uint64_t generation = 0;
 
   // How full screen scales the play screen; set before Init.

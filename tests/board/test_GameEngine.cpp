@@ -114,6 +114,15 @@ TEST_F(BoardTest, InitLaysOutTheSquaresColumnByColumn) {
   }
 }
 
+TEST_F(BoardTest, NoOtherEngineOrReleaseTakesAGenerationAgain) {
+  const uint64_t made = engine.generation;
+  engine.Release();
+  const GameEngine other;
+  EXPECT_NE(engine.generation, made);
+  EXPECT_NE(other.generation, made);
+  EXPECT_NE(other.generation, engine.generation);
+}
+
 TEST_F(BoardTest, HitTestMapsPointsToButtonsSquaresOrNothing) {
   MakeCharacters({2, 2});
   struct Case {

@@ -261,6 +261,18 @@ TEST_F(DisplayDeviceTest, ReleaseWithALiveBitmapRefusesWithError8) {
   EXPECT_EQ(LastError, ErrorBuffersAlive);
 }
 
+TEST_F(DisplayDeviceTest, NoOtherDeviceOrOpeningTakesAGenerationAgain) {
+  ASSERT_EQ(device->Init(kWindowed, window, 640, 480, 32, 0), 1);
+  const uint64_t opened = device->generation;
+  device.reset();
+  device = std::make_unique<DisplayDevice>();
+  const uint64_t made = device->generation;
+  ASSERT_EQ(device->Init(kWindowed, window, 640, 480, 32, 0), 1);
+  EXPECT_NE(made, opened);
+  EXPECT_NE(device->generation, opened);
+  EXPECT_NE(device->generation, made);
+}
+
 TEST_F(DisplayDeviceTest, TheDeviceNeverGivesBackItsOwnBuffers) {
   ASSERT_EQ(device->Init(kWindowed, window, 640, 480, 16, 0), 1);
   Surface* back = device->ActiveBackBuffer();

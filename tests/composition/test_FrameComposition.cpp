@@ -9,10 +9,10 @@
 
 #include "board/GameEngine.h"
 #include "board/GridSquare.h"
+#include "composition/FrameComposition.h"
 #include "content/Character.h"
 #include "content/CharacterCell.h"
 #include "content/ContentFixture.h"
-#include "display/FrameComposition.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
-// FrameComposition: RenderFrame and the drawing of characters and cells.
-#include "display/FrameComposition.h"
+// FrameComposition: the steps of a frame, the board picture, the buffers' memories, and the
+// entry points of the classes below that hand their drawing to the composition.
+#include "composition/FrameComposition.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include "board/BoardLayout.h"
 #include "board/GameEngine.h"
@@ -32,17 +34,6 @@ constexpr int32_t kOverlayTop = 24;
 constexpr int32_t kOverlayLeft = 4;
 constexpr uint32_t kOverlayTextColor = 0x00FFFFFF;
 constexpr uint32_t kOverlayBackgroundColor = 0x00000090;
-
-struct Overlay {
-  std::vector<std::string> lines;
-  // Counts the changes of the lines, for the frame key.
-  int64_t generation = 0;
-};
-
-Overlay& TheOverlay() {
-  static Overlay overlay;
-  return overlay;
-}
 
 // The left and right edges of the covered rectangles that span the band [top, bottom), in
 // order and merged where they touch.
@@ -127,21 +118,40 @@ std::vector<SurfaceRect> FrameComposition::Uncovered(const SurfaceRect& screen,
   return gaps;
 }
 
-void FrameComposition::SetOverlayLines(std::vector<std::string> lines) {
-  Overlay& overlay = TheOverlay();
-  if (lines == overlay.lines) return;
-  overlay.lines = std::move(lines);
-  ++overlay.generation;
+FrameComposition& FrameComposition::The() {
+  static FrameComposition composition;
+  return composition;
 }
 
-const std::vector<std::string>& FrameComposition::OverlayLines() { return TheOverlay().lines; }
+void FrameComposition::Compose(const GameEngine& engine, WindowHandle window, int32_t noPresent) {
+  The().ComposeFrame(engine, window, noPresent);
+}
+
+void FrameComposition::SetOverlayLines(std::vector<std::string> lines) {
+  FrameComposition& composition = The();
+  if (lines == composition.overlayLines_) return;
+  composition.overlayLines_ = std::move(lines);
+  ++composition.overlayGeneration_;
+}
+
+const std::vector<std::string>& FrameComposition::OverlayLines() { return The().overlayLines_; }
+
+void FrameComposition::Release() {
+  FrameComposition& composition = The();
+  composition.engineGeneration_ = 0;
+  composition.displayGeneration_ = 0;
+  composition.boardPicture_.reset();
+  composition.boardBackground_ = nullptr;
+  composition.boardOverlay_ = nullptr;
+  for (BufferMemory& memory : composition.bufferMemory_) memory = BufferMemory{};
+}
 
 void FrameComposition::FrameKey(const GameEngine& engine, std::vector<int64_t>& key) {
   const auto address = [](const void* pointer) {
     return static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer));
   };
   key.assign({ShowFps ? FramesPerSecond : INT64_MIN, CharacterCount, address(BackgroundSurface),
-              address(engine.gridOverlay), TheOverlay().generation});
+              address(engine.gridOverlay), The().overlayGeneration_});
   for (int32_t i = 0; i < CharacterCount && i < kMostDrawnCharacters && Characters; ++i) {
     const Character* character = Characters[i].get();
     if (!character) {
@@ -164,31 +174,42 @@ void FrameComposition::FrameKey(const GameEngine& engine, std::vector<int64_t>& 
   }
 }
 
-GameEngine::BufferMemory& GameEngine::MemoryOf(const Surface* buffer, uint64_t generation) {
-  for (BufferMemory& memory : bufferMemory_) {
-    if (memory.buffer == buffer && memory.generation == generation) return memory;
-  }
-  // The other buffer of a flip chain keeps its memory; anything older goes.
-  BufferMemory& memory =
-      bufferMemory_[0].generation == generation ? bufferMemory_[1] : bufferMemory_[0];
-  memory = BufferMemory{buffer, generation, {}, {}};
-  return memory;
-}
-
-void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
+void FrameComposition::ComposeFrame(const GameEngine& engine, WindowHandle window,
+                                    int32_t noPresent) {
   DisplayDevice& display = *Display;
   const Surface* target = display.ActiveBackBuffer();
   if (!target) return;
   // A frame equal to the one on screen is neither composed nor presented: the picture stays
   // exactly what composing would give, at no cost while nothing moves.
-  // The key's storage is kept from frame to frame, so that building it allocates nothing.
-  static DisplayDevice::FrameKey key;
-  FrameComposition::FrameKey(*this, key);
-  if (!noPresent && display.IsShowing(key)) return;
+  FrameKey(engine, key_);
+  if (!noPresent && display.IsShowing(key_)) return;
 
-  // Buttons and background cover their areas whole; they are drawn first so that what they
-  // leave uncovered can be cleared before anything is drawn over it.
+  Follow(engine, display);
   std::vector<SurfaceRect> covered;
+  DrawButtons(display, covered);
+  DrawBoard(engine, display, covered);
+  BufferMemory& memory = MemoryOf(target);
+  ClearUncovered(display, *target, memory, std::move(covered));
+  DrawGridOverlay(engine, display, memory);
+  DrawCells(memory);
+  DrawFrameRate(display, memory);
+  DrawFindings(display, *target, memory);
+  if (!noPresent) {
+    display.Present(window);
+    display.RememberShown(key_);
+  }
+}
+
+void FrameComposition::Follow(const GameEngine& engine, const DisplayDevice& display) {
+  if (engine.generation == engineGeneration_ && display.generation == displayGeneration_) return;
+  Release();
+  engineGeneration_ = engine.generation;
+  displayGeneration_ = display.generation;
+}
+
+// Buttons and background cover their areas whole; they are drawn first so that what they
+// leave uncovered can be cleared before anything is drawn over it.
+void FrameComposition::DrawButtons(DisplayDevice& display, std::vector<SurfaceRect>& covered) {
   for (int32_t i = 0; i < CharacterCount && Characters; ++i) {
     const SurfaceRect area = ButtonArea(i);
     if (area.bottom > kPanelBottom) break;
@@ -198,39 +219,51 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
         character->pressed ? character->buttonDownSurface : character->buttonUpSurface;
     if (button && display.Blit(area, button, kButtonPicture, BlitWait)) covered.push_back(area);
   }
-  if (Surface* board = BoardPicture()) {
+}
+
+void FrameComposition::DrawBoard(const GameEngine& engine, DisplayDevice& display,
+                                 std::vector<SurfaceRect>& covered) {
+  if (Surface* board = BoardPicture(engine, display)) {
     if (display.Blit(kBoardArea, board, kBoardPicture, BlitWait)) covered.push_back(kBoardArea);
   } else if (BackgroundSurface &&
              display.Blit(kBoardArea, BackgroundSurface, kBoardPicture, BlitWait)) {
     covered.push_back(kBoardArea);
   }
+}
 
-  // The rest is cleared: all of it in a buffer's first frame and whenever the covering changed,
-  // otherwise just what the buffer's last frame drew there.
-  BufferMemory& memory = MemoryOf(target, display.generation);
-  const SurfaceRect screen{0, 0, target->Width(), target->Height()};
+// The rest is cleared: all of it in a buffer's first frame and whenever the covering changed,
+// otherwise just what the buffer's last frame drew there.
+void FrameComposition::ClearUncovered(DisplayDevice& display, const Surface& target,
+                                      BufferMemory& memory, std::vector<SurfaceRect> covered) {
+  const SurfaceRect screen{0, 0, target.Width(), target.Height()};
   if (memory.covered == covered) {
     for (const SurfaceRect& drawn : memory.drawn) {
       const SurfaceRect part = Within(drawn, screen);
       const bool hidden = std::any_of(covered.begin(), covered.end(),
                                       [&part](const auto& c) { return Within(part, c) == part; });
       if (part.right == part.left || hidden) continue;
-      for (const SurfaceRect& gap : FrameComposition::Uncovered(part, covered)) display.Clear(gap);
+      for (const SurfaceRect& gap : Uncovered(part, covered)) display.Clear(gap);
     }
   } else {
-    for (const SurfaceRect& gap : FrameComposition::Uncovered(screen, covered)) display.Clear(gap);
+    for (const SurfaceRect& gap : Uncovered(screen, covered)) display.Clear(gap);
   }
   memory.covered = std::move(covered);
   memory.drawn.clear();
+}
 
-  if (!boardPicture_ && gridOverlay &&
-      display.Blit(kBoardArea, gridOverlay, kBoardPicture, BlitWait | BlitKeySource)) {
+void FrameComposition::DrawGridOverlay(const GameEngine& engine, DisplayDevice& display,
+                                       BufferMemory& memory) {
+  if (!boardPicture_ && engine.gridOverlay &&
+      display.Blit(kBoardArea, engine.gridOverlay, kBoardPicture, BlitWait | BlitKeySource)) {
     memory.drawn.push_back(kBoardArea);
   }
+}
+
+void FrameComposition::DrawCells(BufferMemory& memory) {
   for (int32_t i = 0; i < CharacterCount && i < kMostDrawnCharacters && Characters; ++i) {
     const Character* character = Characters[i].get();
     if (!character) continue;
-    Characters[i]->Draw();
+    Draw(*character);
     for (int32_t j = 0; character->cells && j < character->cellCount; ++j) {
       const CharacterCell* cell = character->cells[j].get();
       if (cell && cell->shown && cell->stillSurface && OnBoard(cell->column, cell->row)) {
@@ -238,24 +271,25 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
       }
     }
   }
-  if (ShowFps) {
-    char line[64];
-    std::snprintf(line, sizeof line, kFpsFormat, FramesPerSecond);
-    memory.drawn.push_back(
-        display.DrawText(kFpsX, kFpsY, line, kFpsTextColor, kFpsBackgroundColor));
-  }
+}
+
+void FrameComposition::DrawFrameRate(DisplayDevice& display, BufferMemory& memory) {
+  if (!ShowFps) return;
+  char line[64];
+  std::snprintf(line, sizeof line, kFpsFormat, FramesPerSecond);
+  memory.drawn.push_back(display.DrawText(kFpsX, kFpsY, line, kFpsTextColor, kFpsBackgroundColor));
+}
+
+void FrameComposition::DrawFindings(DisplayDevice& display, const Surface& target,
+                                    BufferMemory& memory) const {
   int32_t overlayY = kOverlayTop;
-  for (const std::string& line : TheOverlay().lines) {
+  for (const std::string& line : overlayLines_) {
     const SurfaceRect drawn =
         display.DrawText(kOverlayLeft, overlayY, line, kOverlayTextColor, kOverlayBackgroundColor);
     if (drawn.bottom <= drawn.top) continue;
     memory.drawn.push_back(drawn);
     overlayY = drawn.bottom + 1;
-    if (overlayY >= target->Height()) break;
-  }
-  if (!noPresent) {
-    display.Present(window);
-    display.RememberShown(key);
+    if (overlayY >= target.Height()) break;
   }
 }
 
@@ -263,35 +297,60 @@ void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
 // black without a background. Neither picture changes once loaded, so the two are composed
 // once into a picture of the board and each frame copies that whole: the same pixels, without
 // a keyed copy of the overlay in every frame.
-Surface* GameEngine::BoardPicture() {
-  DisplayDevice& display = *Display;
+Surface* FrameComposition::BoardPicture(const GameEngine& engine, DisplayDevice& display) {
   const Surface* target = display.ActiveBackBuffer();
   const bool current = boardPicture_ && boardBackground_ == BackgroundSurface &&
-                       boardOverlay_ == gridOverlay && boardPicture_->Format() == target->Format();
+                       boardOverlay_ == engine.gridOverlay &&
+                       boardPicture_->Format() == target->Format();
   if (current) return boardPicture_.get();
   boardPicture_ = display.NewPicture(kBoardPicture.right, kBoardPicture.bottom);
   if (!boardPicture_) return nullptr;
+  // Making the picture has registered the exit check of surfaces (display/Surface.cpp), if
+  // nothing had before; what is registered after it runs before it.
+  [[maybe_unused]] static const bool releasedAtExit = std::atexit([] { Release(); }) == 0;
   boardBackground_ = BackgroundSurface;
-  boardOverlay_ = gridOverlay;
+  boardOverlay_ = engine.gridOverlay;
   if (BackgroundSurface)
     display.BlitInto(*boardPicture_, kBoardPicture, BackgroundSurface, kBoardPicture, BlitWait);
-  if (gridOverlay)
-    display.BlitInto(*boardPicture_, kBoardPicture, gridOverlay, kBoardPicture,
+  if (engine.gridOverlay)
+    display.BlitInto(*boardPicture_, kBoardPicture, engine.gridOverlay, kBoardPicture,
                      BlitWait | BlitKeySource);
   return boardPicture_.get();
 }
 
-void Character::Draw() {
-  if (!cells) return;
-  for (int32_t i = 0; i < cellCount; ++i) {
-    if (cells[i]) cells[i]->Draw();
+FrameComposition::BufferMemory& FrameComposition::MemoryOf(const Surface* buffer) {
+  for (BufferMemory& memory : bufferMemory_) {
+    if (memory.buffer == buffer) return memory;
+  }
+  // The memories are of one opening of the display, whose buffers stay the same throughout:
+  // the second one is a flip chain's other buffer.
+  BufferMemory& memory = bufferMemory_[0].buffer ? bufferMemory_[1] : bufferMemory_[0];
+  memory = BufferMemory{buffer, {}, {}};
+  return memory;
+}
+
+void FrameComposition::Draw(const Character& character) {
+  if (!character.cells) return;
+  for (int32_t i = 0; i < character.cellCount; ++i) {
+    if (character.cells[i]) Draw(*character.cells[i]);
   }
 }
 
-void CharacterCell::Draw() {
-  if (!shown || !stillSurface || !Display) return;
+void FrameComposition::Draw(const CharacterCell& cell) {
+  if (!cell.shown || !cell.stillSurface || !Display) return;
   // A cell off the board has no square to stand on.
-  if (!OnBoard(column, row)) return;
-  Display->Blit(CellArea(*this), stillSurface, SurfaceRect{0, 0, width, height},
+  if (!OnBoard(cell.column, cell.row)) return;
+  Display->Blit(CellArea(cell), cell.stillSurface, SurfaceRect{0, 0, cell.width, cell.height},
                 BlitWait | BlitKeySource);
 }
+
+// The design names rendering a frame and drawing a character or a cell as operations of the
+// engine, the character and the cell; the work is the composition's, which reads all three and
+// so lives in a layer above them. These are the operations' definitions.
+void GameEngine::RenderFrame(WindowHandle window, int32_t noPresent) {
+  FrameComposition::Compose(*this, window, noPresent);
+}
+
+void Character::Draw() { FrameComposition::Draw(*this); }
+
+void CharacterCell::Draw() { FrameComposition::Draw(*this); }
