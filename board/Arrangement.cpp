@@ -16,9 +16,8 @@ Arrangement Arrangement::Take(const GameEngine& engine) {
     for (int32_t j = 0; character->cells && j < character->cellCount; ++j) {
       const CharacterCell* cell = character->cells[j].get();
       if (!cell) continue;
-      const bool horizontal = character->orientation == Horizontal;
-      placement.start =
-          BoardPosition{cell->column - (horizontal ? j : 0), cell->row - (horizontal ? 0 : j)};
+      const CellRun start = CellRun{cell->column, cell->row, character->orientation}.From(-j);
+      placement.start = BoardPosition{start.column, start.row};
       break;
     }
     arrangement.placed.push_back(placement);
@@ -34,19 +33,16 @@ std::vector<Arrangement::Placement> Arrangement::Kept(const std::vector<Placemen
     if (placement.index < 0 || static_cast<size_t>(placement.index) >= lengths.size()) continue;
     const int32_t length = lengths[placement.index];
     if (length < 0) continue;
-    const bool horizontal = placement.orientation == Horizontal;
-    const int32_t column = placement.start.column;
-    const int32_t row = placement.start.row;
-    const int64_t end = static_cast<int64_t>(horizontal ? column : row) + length;
-    if (length > 0 && (!OnBoard(column, row) || end > BoardSize)) continue;
+    const CellRun run{placement.start.column, placement.start.row, placement.orientation};
+    if (!OnBoard(run, length)) continue;
+    const auto square = [&run](int32_t i) {
+      const CellRun cell = run.From(i);
+      return static_cast<size_t>(cell.column * BoardSize + cell.row);
+    };
     bool free = true;
-    for (int32_t i = 0; i < length && free; ++i) {
-      free = !taken[(horizontal ? column + i : column) * BoardSize + (horizontal ? row : row + i)];
-    }
+    for (int32_t i = 0; i < length && free; ++i) free = !taken[square(i)];
     if (!free) continue;
-    for (int32_t i = 0; i < length; ++i) {
-      taken[(horizontal ? column + i : column) * BoardSize + (horizontal ? row : row + i)] = true;
-    }
+    for (int32_t i = 0; i < length; ++i) taken[square(i)] = true;
     kept.push_back(placement);
   }
   return kept;

@@ -95,20 +95,21 @@ int32_t GameEngine::HitTest(int32_t x, int32_t y, BoardPosition& position) {
 
 bool GameEngine::IsBlocked(int32_t column, int32_t row, int32_t length, int32_t orientation) {
   if (length <= 0) return false;
-  // A start off the board (a character longer than the board) can never stand anywhere.
-  if (!OnBoard(column, row)) return true;
-  const bool vertical = orientation == Vertical;
-  const int64_t end = static_cast<int64_t>(vertical ? row : column) + length;
-  if (end > BoardSize) return true;
+  // The edges first, so that no square beyond them is looked at. A start off the board (a
+  // character longer than the board) can never stand anywhere.
+  const CellRun run{column, row, orientation};
+  if (!OnBoard(run, length)) return true;
   for (int32_t i = 0; i < length; ++i) {
-    if (Square(vertical ? column : column + i, vertical ? row + i : row).occupied) return true;
+    const CellRun cell = run.From(i);
+    if (Square(cell.column, cell.row).occupied) return true;
   }
   return false;
 }
 
 void GameEngine::Clamp(BoardPosition& position, int32_t length, int32_t orientation) {
-  int32_t& along = orientation == Vertical ? position.row : position.column;
-  if (static_cast<int64_t>(along) + length > BoardSize) along = BoardSize - length;
+  CellRun run{position.column, position.row, orientation};
+  if (run.End(length) > BoardSize) run.Along() = BoardSize - length;
+  position = BoardPosition{run.column, run.row};
 }
 
 // Placing and lifting read the squares from the cells themselves: the character has put them

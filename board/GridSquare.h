@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "content/CellRun.h"
+
 class Character;
 
 class GridSquare {
@@ -30,6 +32,12 @@ extern GridSquare Grid[BoardSize * BoardSize];
 // Whether a column and row name a square of the board.
 constexpr bool OnBoard(int32_t column, int32_t row) {
   return column >= 0 && column < BoardSize && row >= 0 && row < BoardSize;
+}
+
+// Whether `length` cells from the run's start lie on the board whole: never from a start off
+// the board, always for no cells.
+constexpr bool OnBoard(const CellRun& run, int32_t length) {
+  return length <= 0 || (OnBoard(run.column, run.row) && run.End(length) <= BoardSize);
 }
 
 // The square of a column and row of the board; both must be on the board.

@@ -133,10 +133,12 @@ int32_t Character::LoadPackage(const char* path) {
 
 void Character::SetPosition(int32_t column, int32_t row) {
   if (!cells) return;
+  const CellRun run{column, row, orientation};
   for (int32_t i = 0; i < cellCount; ++i) {
     if (!cells[i]) continue;
-    cells[i]->column = orientation == Horizontal ? column + i : column;
-    cells[i]->row = orientation == Horizontal ? row : row + i;
+    const CellRun cell = run.From(i);
+    cells[i]->column = cell.column;
+    cells[i]->row = cell.row;
   }
 }
 

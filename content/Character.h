@@ -14,13 +14,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "content/CellRun.h"
 #include "content/SectionStream.h"
 
 class CharacterCell;
 class Surface;
-
-constexpr int32_t Vertical = 1;
-constexpr int32_t Horizontal = 2;
 
 class Character {
  public:

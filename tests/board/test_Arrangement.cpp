@@ -1,9 +1,11 @@
-// What stays of the arrangement when the game is read anew, one case a line.
+// The arrangement taken from the placed characters, and what stays of it when the game is read
+// anew, one case a line.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "board/Arrangement.h"
+#include "content/CharacterCell.h"
 
 namespace {
 
@@ -34,6 +36,30 @@ TEST(ArrangementTest, KeepsWhatTheNewContentStillAllows) {
     for (const Placement& p : Arrangement::Kept(c.placed, c.lengths)) kept.push_back(p.index);
     EXPECT_EQ(kept, c.kept) << c.what;
   }
+}
+
+TEST(ArrangementTest, TakesEachStartFromTheFirstCellThereIs) {
+  // A vertical and a horizontal character standing from (4, 5), neither with its cell 0.
+  CharacterCount = 2;
+  Characters = std::make_unique<std::unique_ptr<Character>[]>(2);
+  for (int32_t i = 0; i < CharacterCount; ++i) {
+    auto character = std::make_unique<Character>();
+    character->cellCount = 3;
+    character->cells = std::make_unique<std::unique_ptr<CharacterCell>[]>(3);
+    for (int32_t j = 1; j < 3; ++j) character->cells[j] = std::make_unique<CharacterCell>();
+    character->orientation = i == 0 ? V : H;
+    character->SetPosition(4, 5);
+    character->placed = 1;
+    Characters[i] = std::move(character);
+  }
+  const Arrangement taken = Arrangement::Take(GameEngine());
+  ASSERT_EQ(taken.placed.size(), 2u);
+  for (const Placement& placement : taken.placed) {
+    EXPECT_EQ(placement.start.column, 4) << placement.index;
+    EXPECT_EQ(placement.start.row, 5) << placement.index;
+  }
+  Characters.reset();
+  CharacterCount = 0;
 }
 
 }  // namespace
