@@ -107,11 +107,7 @@ TEST_F(BoardTest, InitLaysOutTheSquaresColumnByColumn) {
   EXPECT_EQ(Grid[10].y, 35);
   EXPECT_EQ(Grid[99].x, 404);
   EXPECT_EQ(Grid[99].y, 422);
-  for (const GridSquare& square : Grid) {
-    EXPECT_EQ(square.width, 41);
-    EXPECT_EQ(square.height, 41);
-    EXPECT_FALSE(square.occupied);
-  }
+  for (const GridSquare& square : Grid) EXPECT_FALSE(square.occupied);
 }
 
 TEST_F(BoardTest, NoOtherEngineOrReleaseTakesAGenerationAgain) {
