@@ -44,6 +44,11 @@ constexpr int32_t VK_F4 = 0x73;
 constexpr int32_t VK_F10 = 0x79;
 constexpr int32_t VK_F12 = 0x7B;
 
+// What a key message carries in lParam besides the key: Shift was held with it; it stands for a
+// game controller's button rather than a key of the keyboard.
+constexpr int64_t KeyShift = 1;
+constexpr int64_t KeyFromController = 2;
+
 struct Message {
   WindowHandle window = nullptr;
   uint32_t message = 0;
