@@ -1,20 +1,15 @@
-// ContentFindings: the readers' events turned into findings, with the likely intended name for
-// a mistyped one.
+// ContentFindings: the readers' events turned into findings, and each finding written once.
 #include "content/ContentFindings.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <ostream>
-#include <string_view>
 #include <utility>
 
 #include "content/DefinitionFile.h"
-#include "content/GameFiles.h"
+#include "content/PictureFindings.h"
 #include "content/SectionScanner.h"
-#include "display/BitmapFile.h"
-#include "display/DisplayDevice.h"
-#include "display/PlayScreen.h"
+#include "content/TextFindings.h"
 #include "platform/ContentFile.h"
 #include "platform/ProgramOutput.h"
 #include "platform/WaveFile.h"
@@ -22,93 +17,8 @@
 namespace {
 
 constexpr const char* kSeverityNames[] = {"error", "warning", "note"};
-// Texts quoted in a finding are cut to this many characters.
-constexpr size_t kQuoteLength = 60;
-
-// The sizes the play screen draws pictures at; a still picture's height is free.
-using PlayScreen::kBoardSide;
-using PlayScreen::kButtonHeight;
-using PlayScreen::kButtonWidth;
-constexpr int32_t kStillWidth = PlayScreen::kSquareSide;
-
-std::string Size(int32_t width, int32_t height) {
-  return std::to_string(width) + " x " + std::to_string(height);
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string Quote(std::string_view text) {
-  std::string quoted(1, '\'');
-  quoted.append(text.substr(0, kQuoteLength));
-  quoted.append(text.size() > kQuoteLength ? "...'" : "'");
-  return quoted;
-}
-
-// Edits (insertions, deletions, replacements) between two names, letter case ignored.
-size_t Distance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t replaced = diagonal + (Fold(a[i - 1]) == Fold(b[j - 1]) ? 0 : 1);
-      diagonal = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, replaced});
-    }
-  }
-  return row[b.size()];
-}
-
-// The name `word` most likely stands for: the nearest one within a third of its length (at
-// least one edit), compared without a key's '='; empty when none is that near.
-std::string Closest(std::string_view word, ContentReport::Names names) {
-  std::string best;
-  size_t bestDistance = 0;
-  for (const char* name : names) {
-    std::string_view bare = name;
-    if (!bare.empty() && bare.back() == '=') bare.remove_suffix(1);
-    const size_t distance = Distance(word, bare);
-    const size_t limit = std::max<size_t>(1, (bare.size() + 2) / 3);
-    if (distance <= limit && (best.empty() || distance < bestDistance)) {
-      best = name;
-      bestDistance = distance;
-    }
-  }
-  return best;
-}
-
-std::string List(ContentReport::Names names) {
-  std::string list;
-  for (const char* name : names) list += (list.empty() ? "" : ", ") + std::string(name);
-  return list;
-}
-
-bool IsKey(std::string_view text, ContentReport::Names keys) {
-  return std::any_of(keys.begin(), keys.end(), [text](const char* key) {
-    return text.size() == std::strlen(key) && SectionScanner::Matches(text.data(), key);
-  });
-}
-
-// Bytes of a file looked at for how it was saved, and for NUL bytes in its lines.
-constexpr size_t kBytesLookedAt = 1024 * 1024;
-// Bytes whose NUL bytes tell UTF-16 and UTF-32 apart from text.
-constexpr size_t kBytesWeighed = 4096;
-constexpr const char* kSaveAsUtf8 = "save it as UTF-8 (or ASCII) without a byte-order mark";
-
-const char* KindName(ContentReport::Kind kind) {
-  switch (kind) {
-    case ContentReport::Kind::Definition:
-      return "the game definition";
-    case ContentReport::Kind::CharacterPackage:
-      return "a character package";
-    case ContentReport::Kind::CellPackage:
-      return "a cell package";
-  }
-  return "";
-}
 
 }  // namespace
 
@@ -149,6 +59,13 @@ void ContentFindings::Write(Severity severity, const std::string& file, int32_t 
 
 int32_t ContentFindings::Count(Severity severity) const {
   return counts_[static_cast<int>(severity)];
+}
+
+std::string ContentFindings::Quote(std::string_view text) {
+  std::string quoted(1, '\'');
+  quoted.append(text.substr(0, kQuoteLength));
+  quoted.append(text.size() > kQuoteLength ? "...'" : "'");
+  return quoted;
 }
 
 void ContentFindings::CheckPath(const std::string& path, const std::string& file, int32_t line) {
@@ -208,85 +125,18 @@ void ContentFindings::Enter(Kind kind, const char* path) {
   if (!open_.back().record->bytesLookedAt) LookAtBytes(open_.back());
 }
 
-std::string ContentFindings::HowSaved(std::string_view bytes) {
-  const auto starts = [bytes](std::string_view mark) { return bytes.starts_with(mark); };
-  const std::string unread = ": the game reads none of its lines as written; ";
-  if (starts(std::string_view("\xFF\xFE\0\0", 4)) || starts(std::string_view("\0\0\xFE\xFF", 4))) {
-    return std::string("the file is saved as UTF-32 (it begins with a byte-order mark)") + unread +
-           kSaveAsUtf8;
-  }
-  if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
-    return std::string("the file is saved as UTF-16 (it begins with a byte-order mark)") + unread +
-           kSaveAsUtf8;
-  }
-  const std::string_view weighed = bytes.substr(0, kBytesWeighed);
-  // NUL bytes by their place in each group of four.
-  size_t nuls[4] = {};
-  size_t controls = 0;
-  for (size_t i = 0; i < weighed.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(weighed[i]);
-    if (byte == 0) ++nuls[i % 4];
-    if ((byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != 0x1A) ||
-        byte == 0x7F) {
-      ++controls;
-    }
-  }
-  const size_t quarter = weighed.size() / 4;
-  const auto mostly = [quarter](size_t count) { return quarter > 0 && count * 10 >= quarter * 9; };
-  const auto few = [quarter](size_t count) { return count * 10 <= quarter; };
-  if ((mostly(nuls[1]) && mostly(nuls[2]) && mostly(nuls[3]) && few(nuls[0])) ||
-      (mostly(nuls[0]) && mostly(nuls[1]) && mostly(nuls[2]) && few(nuls[3]))) {
-    return "the file is saved as UTF-32" + unread + kSaveAsUtf8;
-  }
-  if ((mostly(nuls[1]) && mostly(nuls[3]) && few(nuls[0]) && few(nuls[2])) ||
-      (mostly(nuls[0]) && mostly(nuls[2]) && few(nuls[1]) && few(nuls[3]))) {
-    return "the file is saved as UTF-16" + unread + kSaveAsUtf8;
-  }
-  // Text holds a stray control byte at most; a picture or a program holds them everywhere.
-  if (controls * 20 > weighed.size()) {
-    return "the file is not text (it holds many control bytes): a content file is "
-           "a text file of sections and KEY=value lines";
-  }
-  const size_t end = bytes.find('\x1A');
-  const std::string_view text = bytes.substr(0, end);
-  if (text.find('\r') != std::string_view::npos && text.find('\n') == std::string_view::npos) {
-    return "the lines end in CR alone (as saved on classic Mac OS): the game reads the whole "
-           "file as one line; save it with LF or CR LF line ends";
-  }
-  return "";
-}
-
 void ContentFindings::LookAtBytes(const OpenFile& file) {
   file.record->bytesLookedAt = true;
-  ContentFile content(file.path.c_str());
-  if (!content.IsOpen()) return;
-  std::string bytes(static_cast<size_t>(std::min<off_t>(content.Size(), kBytesLookedAt)), '\0');
-  size_t taken = 0;
-  while (taken < bytes.size()) {
-    const ssize_t got = content.Read(bytes.data() + taken, bytes.size() - taken);
-    if (got <= 0) break;
-    taken += static_cast<size_t>(got);
-  }
-  bytes.resize(taken);
-  const std::string saved = HowSaved(bytes);
+  const std::string bytes = TextFindings::FirstBytes(file.path);
+  const std::string saved = TextFindings::HowSaved(bytes);
   if (!saved.empty()) {
     Add(Severity::Warning, file.path, 0, saved);
     // What follows from it, line by line, would only hide it.
     file.record->written = kMostPerFile + 1;
     return;
   }
-  const std::string_view text = std::string_view(bytes).substr(0, bytes.find('\x1A'));
-  int32_t line = 1;
-  for (size_t start = 0; start < text.size(); ++line) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    const std::string_view lineText = text.substr(start, end - start);
-    const size_t nul = lineText.find('\0');
-    if (nul != std::string_view::npos) {
-      Add(Severity::Warning, file.path, line,
-          "the line holds a NUL byte, and is read only up to it: as " +
-              Quote(lineText.substr(0, nul)));
-    }
-    start = end + 1;
+  for (const TextFindings::LineFinding& nul : TextFindings::NulBytes(bytes)) {
+    Add(Severity::Warning, file.path, nul.line, nul.text);
   }
 }
 
@@ -347,7 +197,7 @@ void ContentFindings::Section(int32_t line, const char* name, bool closed, Names
          Quote(name));
   }
   if (matched == kNoMatch) {
-    UnknownSection(name, literals);
+    Warn(TextFindings::UnknownSection(name, literals, file.kind));
     return;
   }
   // Only the digits after a numbered section's name count: 'CELLAR 1' is CELL 0.
@@ -362,7 +212,10 @@ void ContentFindings::Line(int32_t line, const char* text, Names keys, size_t ma
   OpenFile& file = open_.back();
   file.line = line;
   if (matched == kNoMatch) {
-    if (!Quiet(file)) UnknownLine(text, keys);
+    if (!Quiet(file)) {
+      const std::string unknown = TextFindings::UnknownLine(text, keys);
+      if (!unknown.empty()) Warn(unknown);
+    }
     return;
   }
   const std::string key = keys[matched];
@@ -432,71 +285,15 @@ void ContentFindings::Repeated(const char* key) {
 
 void ContentFindings::PictureLoaded(Picture which, const char* path, const Surface* surface) {
   if (surface && !open_.empty()) CheckPath(path, open_.back().path, open_.back().line);
-  const SurfaceRect size = DisplayDevice::GetSurfaceSize(surface);
-  const std::string shown = size.right > 0 ? Size(size.right, size.bottom) : "";
-  switch (which) {
-    case Picture::Background:
-      if (size.right < kBoardSide || size.bottom < kBoardSide) {
-        Warn("background picture " + Quote(path) + " is " + shown + ", smaller than " +
-             Size(kBoardSide, kBoardSide) +
-             ": the game does not draw it at all, and the board shows black behind the grid");
-      } else if (size.right != kBoardSide || size.bottom != kBoardSide) {
-        Warn("background picture " + Quote(path) + " is " + shown + ", not " +
-             Size(kBoardSide, kBoardSide) + ": only its top-left " + Size(kBoardSide, kBoardSide) +
-             " pixels are drawn");
-      }
-      break;
-    case Picture::ButtonUp:
-    case Picture::ButtonDown:
-      if (!surface && !open_.empty()) {
-        const OpenFile& file = open_.back();
-        Write(Severity::Warning, file.path, file.line,
-              "button picture " + Quote(path) + " " + PictureTrouble(path) +
-                  "; the button stays empty",
-              true);
-      } else if (size.right != kButtonWidth || size.bottom != kButtonHeight) {
-        Warn("button picture " + Quote(path) + " is " + shown + ", not " +
-             Size(kButtonWidth, kButtonHeight));
-      }
-      break;
-    case Picture::Still:
-      if (size.right != kStillWidth) {
-        Warn("still picture " + Quote(path) + " is " + std::to_string(size.right) +
-             " pixels wide, not " + std::to_string(kStillWidth));
-      }
-      break;
-    case Picture::Overlay:
-      // The overlays are named by no file: findings about them name the picture itself.
-      CheckPath(path, path, 0);
-      if (!surface) {
-        Add(Severity::Error, path, 0,
-            "board overlay " + PictureTrouble(path) + " (the game stops with \"" +
-                kEngineFailureMessage + "\")");
-      } else if (size.right != kBoardSide || size.bottom != kBoardSide) {
-        Add(Severity::Warning, path, 0,
-            "board overlay is " + shown + ", not " + Size(kBoardSide, kBoardSide));
-      }
-      break;
-  }
-  if (surface) CheckTransparency(which, path);
-}
-
-void ContentFindings::CheckTransparency(Picture which, const char* path) {
-  BitmapFile picture;
-  if (!picture.Read(path) || !picture.MeansTransparency()) return;
-  constexpr const char* kNames[] = {"background picture", "button picture", "button picture",
-                                    "still picture", "board overlay"};
-  const bool keyed = which == Picture::Still || which == Picture::Overlay;
-  const std::string text =
-      std::string(kNames[static_cast<int>(which)]) + " " + Quote(path) +
-      " has an alpha channel that makes parts of it see-through, which the game ignores: those "
-      "parts are drawn in their own colour (a black box where transparency was meant); " +
-      (keyed ? "make them pure green (0, 255, 0), the colour the game leaves out"
-             : "this picture is always drawn whole");
-  if (which == Picture::Overlay) {
-    Add(Severity::Warning, path, 0, text);
-  } else {
-    Warn(text);
+  // The overlays are named by no file: findings about them name the picture itself.
+  if (which == Picture::Overlay) CheckPath(path, path, 0);
+  for (const PictureFindings::Finding& finding : PictureFindings::Check(which, path, surface)) {
+    if (finding.aboutPicture) {
+      Add(finding.severity, path, 0, finding.text);
+    } else if (!open_.empty()) {
+      Write(finding.severity, open_.back().path, open_.back().line, finding.text,
+            finding.saidAtStart);
+    }
   }
 }
 
@@ -519,56 +316,4 @@ void ContentFindings::CloseSection(OpenFile& file) {
             "' has no PACKAGE= line: the cell gets no package and no picture");
   }
   file.section.clear();
-}
-
-void ContentFindings::UnknownLine(const std::string& text, Names keys) {
-  const size_t start = text.find_first_not_of(" \t\r");
-  if (start == std::string::npos || text[start] == ';') return;
-  const std::string_view line = std::string_view(text).substr(start);
-  const size_t equals = line.find('=');
-  if (start > 0 && line.front() == '[') {
-    Warn("indented section header " + Quote(line) +
-         " opens no section: it is an ignored line of the section above");
-    return;
-  }
-  if (start > 0 && equals != std::string_view::npos && IsKey(line.substr(0, equals + 1), keys)) {
-    Warn("indented key " + Quote(line.substr(0, equals + 1)) +
-         " is ignored: keys begin in the first column");
-    return;
-  }
-  // The word that was meant as a key: up to the '=', or up to the first space without one.
-  std::string_view word =
-      line.substr(0, equals != std::string_view::npos ? equals : line.find_first_of(" \t"));
-  const size_t end = word.find_last_not_of(" \t");
-  const std::string_view trimmed = word.substr(0, end == std::string_view::npos ? 0 : end + 1);
-  if (equals != std::string_view::npos && trimmed.size() < word.size() &&
-      IsKey(std::string(trimmed) + "=", keys)) {
-    Warn(Quote(line.substr(0, equals + 1)) + " is not the key '" + std::string(trimmed) +
-         "=': no space may stand before the '='");
-    return;
-  }
-  const std::string likely = Closest(trimmed, keys);
-  const std::string shown =
-      Quote(equals != std::string_view::npos ? line.substr(0, equals + 1) : line);
-  const std::string what = (equals != std::string_view::npos ? "unknown key " : "line ") + shown;
-  if (!likely.empty()) {
-    Warn(what + " is ignored; did you mean '" + likely + "'?");
-  } else {
-    Warn(what + " is ignored (keys here: " + List(keys) + ")");
-  }
-}
-
-void ContentFindings::UnknownSection(const std::string& name, Names literals) {
-  const OpenFile& file = open_.back();
-  size_t letters = 0;
-  while (letters < name.size() && std::isalpha(static_cast<unsigned char>(name[letters]))) {
-    ++letters;
-  }
-  const std::string likely = Closest(std::string_view(name).substr(0, letters), literals);
-  if (!likely.empty()) {
-    Warn("unknown section " + Quote(name) + " is skipped; did you mean '" + likely + "'?");
-  } else {
-    Warn("unknown section " + Quote(name) + " is skipped (sections of " + KindName(file.kind) +
-         ": " + List(literals) + ")");
-  }
 }

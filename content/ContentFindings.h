@@ -3,7 +3,8 @@
 // "packages/characters/morels.chr:12: warning: ...". Errors are what ends the game at start-up,
 // warnings what it accepts silently though it is almost certainly a mistake, notes what it
 // shows along the way. A finding met again (the game definition is read once per character,
-// a cell package once per cell naming it) is written once.
+// a cell package once per cell naming it) is written once. What is wrong with a file's text
+// is worded in TextFindings, what is wrong with a picture in PictureFindings.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "content/ContentReport.h"
@@ -59,6 +61,10 @@ class ContentFindings : public ContentReport {
 
   // Findings about the warning sound at `path`: why a blocked placement would make no sound.
   void CheckSound(const std::string& path);
+
+  // A text as findings quote it: in single quotes, cut to kQuoteLength characters.
+  static constexpr size_t kQuoteLength = 60;
+  static std::string Quote(std::string_view text);
 
   // What the scans of `file` met: its section headers in file order, and the line of the last
   // line of `key` (0 when there is none).
@@ -114,8 +120,6 @@ class ContentFindings : public ContentReport {
 
   void Write(Severity severity, const std::string& file, int32_t line, const std::string& text,
              bool saidAtStart);
-  // Why a file's bytes cannot be read as the text they hold: one finding, or empty.
-  static std::string HowSaved(std::string_view bytes);
   // Looks at the bytes of the file just entered, once: a file saved in an encoding the game
   // does not read, or not text at all, gets one finding that says so instead of the many its
   // lines would give; a line that holds a NUL byte is read only up to it.
@@ -129,11 +133,6 @@ class ContentFindings : public ContentReport {
   void CheckCellNumbers(const OpenFile& file);
   // Ends the current section of `file`, with a warning when it is a cell without a package.
   void CloseSection(OpenFile& file);
-  // A warning when a picture that loaded was made to be partly transparent.
-  void CheckTransparency(Picture which, const char* path);
-  // A body line that matches no key: why, and what was likely meant.
-  void UnknownLine(const std::string& text, Names keys);
-  void UnknownSection(const std::string& name, Names literals);
 
   std::ostream* out_ = nullptr;
   std::vector<OpenFile> open_;

@@ -142,101 +142,141 @@ uint32_t BitmapFile::Read32(size_t offset) const {
   return Read16(offset) | Read16(offset + 2) << 16;
 }
 
+// What the headers say, gathered as the checks go through them in file order.
+struct BitmapFile::Headers {
+  // The picture's header: its size, whether it is the core header, and what it gives.
+  uint32_t size = 0;
+  bool core = false;
+  int64_t width = 0;
+  int64_t height = 0;
+  uint32_t planes = 0;
+  uint32_t compression = kRgb;
+  uint32_t colorsUsed = 0;
+  // Where the bytes after the headers and their masks begin: the palette, or the pixels.
+  size_t dataStart = 0;
+};
+
 bool BitmapFile::CheckHeaders() {
+  Headers headers;
+  if (!CheckFileHeader(headers)) return false;
+  if (headers.core) {
+    ReadCoreHeader(headers);
+  } else {
+    ReadInfoHeader(headers);
+  }
+  return CheckSize(headers) && CheckBitCount(headers) && CheckCompression(headers) &&
+         ReadMasks(headers) && CheckPalette(headers) && CheckPixels(headers);
+}
+
+bool BitmapFile::CheckFileHeader(Headers& headers) const {
   const size_t size = bytes_.size();
   if (size < kHeaderSizeFieldEnd || bytes_[0] != 'B' || bytes_[1] != 'M') return false;
-  const uint32_t headerSize = Read32(kHeaderSizeField);
-  if (!HeaderSizeKnown(headerSize) || size < kFileHeaderSize + headerSize) return false;
-  const bool core = headerSize == kCoreHeaderSize;
+  headers.size = Read32(kHeaderSizeField);
+  if (!HeaderSizeKnown(headers.size) || size < kFileHeaderSize + headers.size) return false;
+  headers.core = headers.size == kCoreHeaderSize;
+  headers.dataStart = kFileHeaderSize + headers.size;
+  return true;
+}
 
-  int64_t width = 0, height = 0;
-  uint32_t planes = 0, compression = kRgb, colorsUsed = 0;
-  if (core) {
-    width = Read16(kCoreWidthField);
-    height = Read16(kCoreHeightField);
-    planes = Read16(kCorePlanesField);
-    bitCount_ = Read16(kCoreBitCountField);
-  } else {
-    width = static_cast<int32_t>(Read32(kInfoWidthField));
-    height = static_cast<int32_t>(Read32(kInfoHeightField));
-    planes = Read16(kInfoPlanesField);
-    bitCount_ = Read16(kInfoBitCountField);
-    compression = Read32(kInfoCompressionField);
-    colorsUsed = Read32(kInfoColorsUsedField);
-  }
-  topDown_ = height < 0;
-  if (topDown_) height = -height;
-  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide ||
-      width * height > kMaxPixels || planes != 1) {
-    return false;
-  }
+void BitmapFile::ReadCoreHeader(Headers& headers) {
+  headers.width = Read16(kCoreWidthField);
+  headers.height = Read16(kCoreHeightField);
+  headers.planes = Read16(kCorePlanesField);
+  bitCount_ = Read16(kCoreBitCountField);
+}
 
+void BitmapFile::ReadInfoHeader(Headers& headers) {
+  headers.width = static_cast<int32_t>(Read32(kInfoWidthField));
+  headers.height = static_cast<int32_t>(Read32(kInfoHeightField));
+  headers.planes = Read16(kInfoPlanesField);
+  bitCount_ = Read16(kInfoBitCountField);
+  headers.compression = Read32(kInfoCompressionField);
+  headers.colorsUsed = Read32(kInfoColorsUsedField);
+}
+
+bool BitmapFile::CheckSize(Headers& headers) {
+  topDown_ = headers.height < 0;
+  if (topDown_) headers.height = -headers.height;
+  const int64_t width = headers.width;
+  const int64_t height = headers.height;
+  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+  return width * height <= kMaxPixels && headers.planes == 1;
+}
+
+bool BitmapFile::CheckBitCount(const Headers& headers) const {
   // A core header knows only 1, 4, 8 and 24 bits.
   switch (bitCount_) {
     case 1:
     case 4:
     case 8:
     case 24:
-      break;
+      return true;
     case 2:
     case 16:
     case 32:
-      if (core) return false;
-      break;
+      return !headers.core;
     default:
       return false;
   }
+}
+
+bool BitmapFile::CheckCompression(const Headers& headers) const {
   // Run-length encoded pictures are always stored bottom-up.
-  switch (compression) {
+  switch (headers.compression) {
     case kRgb:
-      break;
+      return true;
     case kRle8:
-      if (bitCount_ != 8 || topDown_) return false;
-      break;
+      return bitCount_ == 8 && !topDown_;
     case kRle4:
-      if (bitCount_ != 4 || topDown_) return false;
-      break;
+      return bitCount_ == 4 && !topDown_;
     case kBitfields:
-      if (headerSize == kOs2HeaderSize || (bitCount_ != 16 && bitCount_ != 32)) return false;
-      break;
+      return headers.size != kOs2HeaderSize && (bitCount_ == 16 || bitCount_ == 32);
     default:
       return false;
   }
+}
 
-  size_t dataStart = kFileHeaderSize + headerSize;
-  if (bitCount_ == 16 || bitCount_ == 32) {
-    if (compression == kBitfields) {
-      if (headerSize == kInfoHeaderSize) dataStart += kMasksSize;
-      if (size < kMasksOffset + kMasksSize) return false;
-      for (int channel = 0; channel < 3; ++channel) {
-        masks_[channel] = Read32(kMasksOffset + 4 * static_cast<size_t>(channel));
-      }
-    } else if (bitCount_ == 16) {
-      masks_[0] = 0x7C00, masks_[1] = 0x03E0, masks_[2] = 0x001F;
-    } else {
-      masks_[0] = 0xFF0000, masks_[1] = 0x00FF00, masks_[2] = 0x0000FF;
+bool BitmapFile::ReadMasks(Headers& headers) {
+  if (bitCount_ != 16 && bitCount_ != 32) return true;
+  const bool bitfields = headers.compression == kBitfields;
+  if (bitfields) {
+    if (headers.size == kInfoHeaderSize) headers.dataStart += kMasksSize;
+    if (bytes_.size() < kMasksOffset + kMasksSize) return false;
+    for (int channel = 0; channel < 3; ++channel) {
+      masks_[channel] = Read32(kMasksOffset + 4 * static_cast<size_t>(channel));
     }
-    if (!CheckMasks()) return false;
-    if (bitCount_ == 32 && compression == kBitfields && headerSize >= kRgbaMasksHeaderSize) {
-      alphaMask_ = Read32(kMasksOffset + kMasksSize);
-    }
+  } else if (bitCount_ == 16) {
+    masks_[0] = 0x7C00, masks_[1] = 0x03E0, masks_[2] = 0x001F;
+  } else {
+    masks_[0] = 0xFF0000, masks_[1] = 0x00FF00, masks_[2] = 0x0000FF;
   }
-  if (bitCount_ <= 8) {
-    const uint64_t most = uint64_t{1} << bitCount_;
-    if (colorsUsed > most) return false;
-    const uint64_t entries = colorsUsed ? colorsUsed : most;
-    const uint64_t entrySize = core ? kCorePaletteEntrySize : kInfoPaletteEntrySize;
-    if (dataStart + entries * entrySize > size) return false;
+  if (!CheckMasks()) return false;
+  if (bitCount_ == 32 && bitfields && headers.size >= kRgbaMasksHeaderSize) {
+    alphaMask_ = Read32(kMasksOffset + kMasksSize);
   }
+  return true;
+}
 
+bool BitmapFile::CheckPalette(const Headers& headers) const {
+  if (bitCount_ > 8) return true;
+  const uint64_t most = uint64_t{1} << bitCount_;
+  if (headers.colorsUsed > most) return false;
+  const uint64_t entries = headers.colorsUsed ? headers.colorsUsed : most;
+  const uint64_t entrySize = headers.core ? kCorePaletteEntrySize : kInfoPaletteEntrySize;
+  return headers.dataStart + entries * entrySize <= bytes_.size();
+}
+
+bool BitmapFile::CheckPixels(const Headers& headers) {
+  const size_t size = bytes_.size();
   pixelOffset_ = Read32(kPixelOffsetField);
-  if (pixelOffset_ < dataStart || pixelOffset_ >= size) return false;
-  stride_ = static_cast<size_t>((width * bitCount_ + 31) / 32 * 4);
-  const bool encoded = compression == kRle8 || compression == kRle4;
-  if (!encoded && stride_ * static_cast<size_t>(height) > size - pixelOffset_) return false;
-
-  width_ = static_cast<int32_t>(width);
-  height_ = static_cast<int32_t>(height);
+  if (pixelOffset_ < headers.dataStart || pixelOffset_ >= size) return false;
+  stride_ = static_cast<size_t>((headers.width * bitCount_ + 31) / 32 * 4);
+  const bool encoded = headers.compression == kRle8 || headers.compression == kRle4;
+  if (!encoded && stride_ * static_cast<size_t>(headers.height) > size - pixelOffset_) {
+    return false;
+  }
+  width_ = static_cast<int32_t>(headers.width);
+  height_ = static_cast<int32_t>(headers.height);
   return true;
 }
 

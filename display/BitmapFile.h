@@ -37,8 +37,22 @@ class BitmapFile {
   SdlSurfacePtr Decode() const;
 
  private:
+  // The header checks, one step per part of the file in file order: the file header; the
+  // picture's header, core (OS/2 1.x) or info and longer; its size and planes; its bit count
+  // and compression; the channel masks of 16- and 32-bit pictures; the palette; where the
+  // pixels are and whether the file holds them. Each step takes what the ones before found.
+  struct Headers;
   bool CheckHeaders();
+  bool CheckFileHeader(Headers& headers) const;
+  void ReadCoreHeader(Headers& headers);
+  void ReadInfoHeader(Headers& headers);
+  bool CheckSize(Headers& headers);
+  bool CheckBitCount(const Headers& headers) const;
+  bool CheckCompression(const Headers& headers) const;
+  bool ReadMasks(Headers& headers);
   bool CheckMasks() const;
+  bool CheckPalette(const Headers& headers) const;
+  bool CheckPixels(const Headers& headers);
   SdlSurfacePtr UnpackDirectColor() const;
   uint32_t Read16(size_t offset) const;
   uint32_t Read32(size_t offset) const;

@@ -198,6 +198,15 @@ TEST_F(CharacterCellTest, StillIsKeyedAndGivenBackOnce) {
   EXPECT_EQ(Display->surfaceCount, before);
 }
 
+TEST_F(CharacterCellTest, StillLeavesOutPureGreen) {
+  WriteBitmap("green.bmp", 41, 60, "lime");
+  const std::string path = Write("cell.cpk", "[HEADER]\nSTILL=$D/green.bmp\n");
+  CharacterCell cell;
+  ASSERT_EQ(cell.Load(path.c_str()), 0);
+  EXPECT_TRUE(cell.stillSurface->HasColorKey());
+  EXPECT_EQ(cell.stillSurface->ColorKey(), cell.stillSurface->Pixel(0, 0));
+}
+
 TEST_F(CharacterCellTest, FailedLoadKeepsWhatItMadeUntilDestroyed) {
   const std::string path =
       Write("cell.cpk", "[HEADER]\nSTILL=$D/still.bmp\nIDLE PACKAGES=1\n[IDLE 4]\n");
