@@ -13,6 +13,8 @@
 #include "content/Character.h"
 #include "content/CharacterCell.h"
 #include "content/ContentFixture.h"
+#include "platform/Platform.h"
+#include "support/FakeCounter.h"
 
 namespace {
 
@@ -116,6 +118,14 @@ class CompositionTest : public ContentFixture {
     for (const Probe& p : probes) {
       EXPECT_EQ(At(p.x, p.y), p.expected) << "at (" << p.x << ", " << p.y << ")";
     }
+  }
+
+  static std::vector<Rgb> Picture(SDL_Surface* surface) {
+    std::vector<Rgb> picture;
+    for (int y = 0; y < 480; ++y) {
+      for (int x = 0; x < 640; ++x) picture.push_back(At(surface, x, y));
+    }
+    return picture;
   }
 
   void Render(int32_t noPresent = 1) { engine->RenderFrame(nullptr, noPresent); }
@@ -271,29 +281,24 @@ TEST_F(CompositionTest, AFrameLikeTheOneOnScreenIsPresentedAgainOnlyOnceTheWindo
 
 struct ChangeCase {
   const char* name;
-  void (*change)();
+  void (*change)(GameEngine&);
 };
 void PrintTo(const ChangeCase& c, std::ostream* out) { *out << c.name; }
 
 const ChangeCase kChanges[] = {
-    {"CellMovesOneSquare", [] { Characters[0]->SetPosition(1, 4); }},
-    {"CellHidden", [] { Characters[0]->SetShown(0); }},
-    {"ButtonPressed", [] { Characters[0]->pressed = 1; }},
-    {"FrameRateShown", [] { ShowFps = 1; }},
-    {"FrameRateChanges", [] { FramesPerSecond = 7; }},
-    {"CharacterGone", [] { CharacterCount = 0; }},
+    {"CellMovesOneSquare", [](GameEngine&) { Characters[0]->SetPosition(1, 4); }},
+    {"CellHidden", [](GameEngine&) { Characters[0]->SetShown(0); }},
+    {"ButtonPressed", [](GameEngine&) { Characters[0]->pressed = 1; }},
+    {"FrameRateShown", [](GameEngine&) { ShowFps = 1; }},
+    {"FrameRateChanges", [](GameEngine&) { FramesPerSecond = 7; }},
+    {"CharacterGone", [](GameEngine&) { CharacterCount = 0; }},
+    {"KeyMarksShown", [](GameEngine& engine) { engine.aids.marksShown = true; }},
+    {"CharacterPlacedWithMarks",
+     [](GameEngine& engine) { engine.aids.marksShown = (Characters[0]->placed = 1); }},
+    {"ControlsShown", [](GameEngine& engine) { engine.aids.keys.controlsShown = true; }},
 };
 
-class ChangeTest : public CompositionTest, public ::testing::WithParamInterface<ChangeCase> {
- protected:
-  static std::vector<Rgb> Picture(SDL_Surface* surface) {
-    std::vector<Rgb> picture;
-    for (int y = 0; y < 480; ++y) {
-      for (int x = 0; x < 640; ++x) picture.push_back(At(surface, x, y));
-    }
-    return picture;
-  }
-};
+class ChangeTest : public CompositionTest, public ::testing::WithParamInterface<ChangeCase> {};
 
 TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
   MakeCharacters(1, 1);
@@ -302,7 +307,7 @@ TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
   FramesPerSecond = 60;
   engine->RenderFrame(Window(), 0);
   const std::vector<Rgb> before = Picture(Screen());
-  GetParam().change();
+  GetParam().change(*engine);
   engine->RenderFrame(Window(), 0);
   const std::vector<Rgb> shown = Picture(Screen());
   EXPECT_NE(shown, before);
@@ -310,6 +315,28 @@ TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
   ASSERT_EQ(Display->Init(1, Window(), 640, 480, 32, 0), 1);
   engine->RenderFrame(Window(), 1);
   EXPECT_TRUE(shown == Picture(Display->ActiveBackBuffer()->Sdl()));
+}
+
+// The sign of a refused placement chequers its squares until the counter has passed half a
+// second, and then leaves the frame as it was; the keys' marks ring the cursor's square.
+TEST_F(CompositionTest, TheRefusalSignGoesAfterHalfASecondLeavingTheFrameAsBefore) {
+  FakeCounter counter(1000);
+  SetCounter(&counter);
+  MakeCharacters(1, 1);
+  Characters[0]->SetPosition(2, 4);
+  engine->aids.marksShown = true;
+  engine->aids.keys.cursor = BoardPosition{2, 3};
+  engine->RenderFrame(Window(), 0);
+  ExpectProbes({{100, 180, kWhite}, {101, 180, kBlack}, {102, 180, kBlack}, {145, 180, kBlack}});
+  const std::vector<Rgb> before = Picture(Screen());
+  engine->aids.Refused(CellRun{2, 4, Vertical}, 2);
+  counter.Set(499);
+  engine->RenderFrame(Window(), 0);
+  ExpectProbes({{103, 207, kBlack}, {108, 207, kWhite}, {103, 212, kWhite}, {143, 290, kBlack}});
+  counter.Set(500);
+  engine->RenderFrame(Window(), 0);
+  EXPECT_TRUE(Picture(Screen()) == before);
+  SetCounter(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Changes, ChangeTest, ::testing::ValuesIn(kChanges),
