@@ -120,14 +120,6 @@ class CompositionTest : public ContentFixture {
     }
   }
 
-  static std::vector<Rgb> Picture(SDL_Surface* surface) {
-    std::vector<Rgb> picture;
-    for (int y = 0; y < 480; ++y) {
-      for (int x = 0; x < 640; ++x) picture.push_back(At(surface, x, y));
-    }
-    return picture;
-  }
-
   void Render(int32_t noPresent = 1) { engine->RenderFrame(nullptr, noPresent); }
 
   // The suite's window, and its own surface where presented frames land.
@@ -281,24 +273,29 @@ TEST_F(CompositionTest, AFrameLikeTheOneOnScreenIsPresentedAgainOnlyOnceTheWindo
 
 struct ChangeCase {
   const char* name;
-  void (*change)(GameEngine&);
+  void (*change)();
 };
 void PrintTo(const ChangeCase& c, std::ostream* out) { *out << c.name; }
 
 const ChangeCase kChanges[] = {
-    {"CellMovesOneSquare", [](GameEngine&) { Characters[0]->SetPosition(1, 4); }},
-    {"CellHidden", [](GameEngine&) { Characters[0]->SetShown(0); }},
-    {"ButtonPressed", [](GameEngine&) { Characters[0]->pressed = 1; }},
-    {"FrameRateShown", [](GameEngine&) { ShowFps = 1; }},
-    {"FrameRateChanges", [](GameEngine&) { FramesPerSecond = 7; }},
-    {"CharacterGone", [](GameEngine&) { CharacterCount = 0; }},
-    {"KeyMarksShown", [](GameEngine& engine) { engine.aids.marksShown = true; }},
-    {"CharacterPlacedWithMarks",
-     [](GameEngine& engine) { engine.aids.marksShown = (Characters[0]->placed = 1); }},
-    {"ControlsShown", [](GameEngine& engine) { engine.aids.keys.controlsShown = true; }},
+    {"CellMovesOneSquare", [] { Characters[0]->SetPosition(1, 4); }},
+    {"CellHidden", [] { Characters[0]->SetShown(0); }},
+    {"ButtonPressed", [] { Characters[0]->pressed = 1; }},
+    {"FrameRateShown", [] { ShowFps = 1; }},
+    {"FrameRateChanges", [] { FramesPerSecond = 7; }},
+    {"CharacterGone", [] { CharacterCount = 0; }},
 };
 
-class ChangeTest : public CompositionTest, public ::testing::WithParamInterface<ChangeCase> {};
+class ChangeTest : public CompositionTest, public ::testing::WithParamInterface<ChangeCase> {
+ protected:
+  static std::vector<Rgb> Picture(SDL_Surface* surface) {
+    std::vector<Rgb> picture;
+    for (int y = 0; y < 480; ++y) {
+      for (int x = 0; x < 640; ++x) picture.push_back(At(surface, x, y));
+    }
+    return picture;
+  }
+};
 
 TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
   MakeCharacters(1, 1);
@@ -307,7 +304,7 @@ TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
   FramesPerSecond = 60;
   engine->RenderFrame(Window(), 0);
   const std::vector<Rgb> before = Picture(Screen());
-  GetParam().change(*engine);
+  GetParam().change();
   engine->RenderFrame(Window(), 0);
   const std::vector<Rgb> shown = Picture(Screen());
   EXPECT_NE(shown, before);
@@ -317,9 +314,10 @@ TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
   EXPECT_TRUE(shown == Picture(Display->ActiveBackBuffer()->Sdl()));
 }
 
-// The sign of a refused placement chequers its squares until the counter has passed half a
-// second, and then leaves the frame as it was; the keys' marks ring the cursor's square.
-TEST_F(CompositionTest, TheRefusalSignGoesAfterHalfASecondLeavingTheFrameAsBefore) {
+// A refused placement's squares are chequered until the counter has passed half a second,
+// which leaves the frame as it was; the keys' marks ring the cursor's square, and F1's
+// controls stand in a box.
+TEST_F(ChangeTest, TheRefusalSignGoesAfterHalfASecondLeavingTheFrameAsBefore) {
   FakeCounter counter(1000);
   SetCounter(&counter);
   MakeCharacters(1, 1);
@@ -336,6 +334,9 @@ TEST_F(CompositionTest, TheRefusalSignGoesAfterHalfASecondLeavingTheFrameAsBefor
   counter.Set(500);
   engine->RenderFrame(Window(), 0);
   EXPECT_TRUE(Picture(Screen()) == before);
+  engine->aids.keys.controlsShown = true;
+  engine->RenderFrame(Window(), 0);
+  ExpectProbes({{16, 28, kWhite}, {20, 290, kBlack}, {623, 299, kWhite}});
   SetCounter(nullptr);
 }
 
