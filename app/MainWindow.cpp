@@ -62,12 +62,14 @@ int64_t WindowProc(WindowHandle window, uint32_t message, uint64_t wParam, int64
   switch (message) {
     case WM_KEYDOWN:
       GameEngine::OnKeyDown(static_cast<int32_t>(wParam));
+      // F12 has ended the program, the engine with it.
+      if (Engine) Engine->OnPlayKey(static_cast<int32_t>(wParam), lParam);
       break;
     case WM_SYSKEYDOWN:
       Engine->OnSysKey();
       break;
     case WM_MOUSEMOVE:
-      Engine->OnMouseMove(x, y);
+      Engine->OnPointerMove(x, y);
       break;
     case WM_LBUTTONDOWN:
       Engine->OnLButtonDown(x, y);

@@ -1,7 +1,8 @@
 // Measures the frame loop on a real window with the sample game: how late frames start after
 // their deadline while the pointer moves over the board with a character selected, whether any
 // frame whose picture changed went unshown, and the longest gap between frames around the
-// first warning sound. Pointer and button events are pushed into SDL's queue, so they take the
+// first warning sound, and the time from a key press or a pointer move to the frame that shows
+// its result. Pointer, button and key events are pushed into SDL's queue, so they take the
 // program's own path from the window system to the handlers. Run it under an X server from the
 // repository (make bench does); it prints its figures, or one JSON object with --json.
 #include <SDL.h>
@@ -9,9 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <random>
+#include <thread>
 #include <vector>
 
 #include "SampleGame.h"
@@ -34,6 +39,7 @@ namespace {
 constexpr int kMovingFrames = 600;
 constexpr int kWarningFrame = 60;
 constexpr int kSoundFrames = 120;
+constexpr int kPresses = 120;
 
 double Percentile(std::vector<double> values, double p) {
   if (values.empty()) return 0;
@@ -70,6 +76,16 @@ void Push(Uint32 type, int x, int y) {
   SDL_PushEvent(&event);
 }
 
+// A key press in the main window.
+void PushKey(SDL_Keycode key) {
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.windowID = MainWindow->Id();
+  event.key.state = SDL_PRESSED;
+  event.key.keysym.sym = key;
+  SDL_PushEvent(&event);
+}
+
 void Click(int x, int y) {
   Push(SDL_MOUSEBUTTONDOWN, x, y);
   Push(SDL_MOUSEBUTTONUP, x, y);
@@ -84,7 +100,38 @@ struct Figures {
   int unshown = 0;               // of those, frames not presented
   double longestGap = 0;         // ms between two frame starts, around the first warning
   double periodMs = 0;
+  std::vector<double> keyToFrame;      // ms from a key press to the frame that shows it
+  std::vector<double> pointerToFrame;  // the same for a pointer move
 };
+
+// Events that move the selected character one square, each pushed at a random point of a
+// frame period, as a player's input comes, and the time from each to the end of the first
+// frame presented after it: every one of them changes the picture.
+std::vector<double> EventToFrame(int64_t frequency, const std::function<void(int)>& push) {
+  std::vector<double> times;
+  std::mt19937 random(12);
+  std::uniform_int_distribution<int> offset(0, 1000000 / MaxFrameRate);
+  int64_t pushed = 0;
+  int count = 0;
+  RunFrameLoop(frequency, [&] {
+    const uint64_t shownBefore = Display->framesPresented;
+    Engine->RenderFrame(MainWindow, 0);
+    if (pushed != 0 && Display->framesPresented != shownBefore) {
+      times.push_back(static_cast<double>(QueryPerformanceCounter() - pushed) * 1e3 /
+                      static_cast<double>(frequency));
+      pushed = 0;
+    }
+    if (pushed != 0) return;
+    if (static_cast<int>(times.size()) == kPresses) {
+      PostQuitMessage(0);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(offset(random)));
+    pushed = QueryPerformanceCounter();
+    push(count++);
+  });
+  return times;
+}
 
 Figures Measure() {
   Figures figures;
@@ -137,6 +184,12 @@ Figures Measure() {
     if (++frame == kWarningFrame) Push(SDL_MOUSEBUTTONUP, SquareX(0), SquareY(0));
     if (frame == kSoundFrames) PostQuitMessage(0);
   });
+
+  // Phase three: the Toadstools still selected, moved by the arrow keys and by the pointer.
+  figures.keyToFrame =
+      EventToFrame(frequency, [](int i) { PushKey(i % 2 ? SDLK_LEFT : SDLK_RIGHT); });
+  figures.pointerToFrame = EventToFrame(
+      frequency, [](int i) { Push(SDL_MOUSEMOTION, SquareX(i % 2 ? 0 : 1), SquareY(0)); });
   return figures;
 }
 
@@ -206,9 +259,11 @@ int main(int argc, char** argv) {
         "{\"lateness_p50_ms\": %.4f, \"lateness_p99_ms\": %.4f, \"changed\": %d, "
         "\"unshown\": %d, \"first_sound_gap_ms\": %.3f, \"period_ms\": %.3f, "
         "\"audio\": \"%s\", \"bare_p50_ms\": %.4f, \"bare_p99_ms\": %.4f, "
-        "\"busy_pause_p99_ms\": %.4f}\n",
+        "\"busy_pause_p99_ms\": %.4f, \"key_p50_ms\": %.3f, \"key_p95_ms\": %.3f, "
+        "\"pointer_p50_ms\": %.3f, \"pointer_p95_ms\": %.3f, \"presses\": %zu}\n",
         p50, p99, f.changed, f.unshown, f.longestGap, f.periodMs, audio ? audio : "none", bare50,
-        bare99, busy99);
+        bare99, busy99, Percentile(f.keyToFrame, 0.5), Percentile(f.keyToFrame, 0.95),
+        Percentile(f.pointerToFrame, 0.5), Percentile(f.pointerToFrame, 0.95), f.keyToFrame.size());
     return 0;
   }
   std::printf("pointer moving over the board, %zu frames at %d fps:\n", f.lateness.size() + 1,
@@ -221,5 +276,10 @@ int main(int argc, char** argv) {
   std::printf("  frames whose picture changed: %d, of them not shown: %d\n", f.changed, f.unshown);
   std::printf("first warning (audio driver %s): longest frame gap %.2f ms, %.2f frame periods\n",
               audio ? audio : "none", f.longestGap, f.longestGap / f.periodMs);
+  std::printf(
+      "to the frame that shows it, %zu of each: key press median %.1f ms, p95 %.1f ms; "
+      "pointer move median %.1f ms, p95 %.1f ms\n",
+      f.keyToFrame.size(), Percentile(f.keyToFrame, 0.5), Percentile(f.keyToFrame, 0.95),
+      Percentile(f.pointerToFrame, 0.5), Percentile(f.pointerToFrame, 0.95));
   return 0;
 }

@@ -125,6 +125,14 @@ def main():
               "burning)", f"{pacing['busy_pause_p99_ms']:.3f} ms")
     table.add("Changed frames not shown", f"{pacing['unshown']} of {pacing['changed']}", "0",
               pacing["unshown"] == 0)
+    # Input comes at any point of a frame period and waits for the next frame's deadline.
+    for event, name in (("key", "Key press"), ("pointer", "Pointer move")):
+        for share, goal in (("p50", 1), ("p95", 2)):
+            figure = pacing[f"{event}_{share}_ms"]
+            table.add(f"{name} to the frame that shows it, {'median' if share == 'p50' else 'p95'}"
+                      f" of {pacing['presses']}", f"{figure:.1f} ms",
+                      f"<= {goal} frame period{'s' if goal > 1 else ''}",
+                      figure <= goal * pacing["period_ms"])
     for depth in (16, 24, 32):
         composed = frame[f"BM_RenderFrameAgainstCopy/{depth}"]["compose_us"]
         copied = frame[f"BM_RenderFrameAgainstCopy/{depth}"]["copy_us"]

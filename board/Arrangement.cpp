@@ -8,6 +8,7 @@
 Arrangement Arrangement::Take(const GameEngine& engine) {
   Arrangement arrangement;
   arrangement.selected = engine.selectedCharacter;
+  arrangement.aids = engine.aids;
   for (int32_t i = 0; i < CharacterCount && Characters; ++i) {
     const Character* character = Characters[i].get();
     if (!character || !character->placed) continue;
@@ -63,4 +64,5 @@ void Arrangement::Restore(GameEngine& engine) const {
   }
   const bool stays = selected >= 0 && selected < CharacterCount && Characters[selected];
   engine.selectedCharacter = stays ? selected : -1;
+  engine.aids = aids;
 }

@@ -1,4 +1,5 @@
-// Arrangement: where the placed characters stand and which one is selected, taken from the
+// Arrangement: where the placed characters stand and which one is selected, with what play
+// beside the mouse keeps (the board cursor, the marks, the controls shown), taken from the
 // running game so that it can be given to the characters of the same game read anew. Which
 // placements stay is a pure rule, apart from the characters, so that it is tested alone.
 #pragma once
@@ -17,7 +18,7 @@ class Arrangement {
     int32_t orientation = Vertical;
   };
 
-  // The placed characters of Characters, in index order, and the engine's selection.
+  // The placed characters of Characters, in index order, the engine's selection and aids.
   static Arrangement Take(const GameEngine& engine);
 
   // The placements that stay with characters of `lengths` (cells by index, below 0 for an
@@ -29,10 +30,11 @@ class Arrangement {
 
   // Gives the arrangement to the characters now in Characters, through `engine`'s own
   // placing: the placements that stay stand on their squares again, the selection stays when
-  // its character is still there. The board is freed first: its squares may still name the
-  // characters that were replaced.
+  // its character is still there, and the aids stay as they were. The board is freed first: its
+  // squares may still name the characters that were replaced.
   void Restore(GameEngine& engine) const;
 
   std::vector<Placement> placed;
   int32_t selected = -1;
+  PlayAids aids;
 };

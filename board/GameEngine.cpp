@@ -1,8 +1,11 @@
 // GameEngine: overlays, hit testing, placement, and the mouse handlers with their operations.
 #include "board/GameEngine.h"
 
+#include <vector>
+
 #include "board/BoardLayout.h"
 #include "board/GridSquare.h"
+#include "board/KeyMapping.h"
 #include "content/Character.h"
 #include "content/CharacterCell.h"
 #include "content/ContentReport.h"
@@ -133,6 +136,7 @@ void GameEngine::PressButton(int32_t button) {
   if (button < 0 || button >= CharacterCount || !Characters) return;
   if (Characters[button]) Characters[button]->pressed = 1;
   pressedButton = button;
+  aids.keys.lastButton = button;
 }
 
 void GameEngine::ReleasePressedButton() {
@@ -179,6 +183,7 @@ bool GameEngine::TryPlace(BoardPosition square) {
   Clamp(square, character->cellCount, character->orientation);
   if (IsBlocked(square.column, square.row, character->cellCount, character->orientation)) {
     PlaySoundFile(kWarningSound);
+    aids.Refused(CellRun{square.column, square.row, character->orientation}, character->cellCount);
     return false;
   }
   character->SetPosition(square.column, square.row);
@@ -218,3 +223,35 @@ void GameEngine::OnKeyDown(int32_t key) {
 }
 
 void GameEngine::OnSysKey() {}
+
+void GameEngine::OnPlayKey(int32_t key, int64_t flags) {
+  std::vector<uint8_t> placed;
+  for (int32_t i = 0; i < CharacterCount && Characters; ++i) {
+    placed.push_back(Characters[i] && Characters[i]->placed);
+  }
+  const KeyMapping::Action action = KeyMapping::Of(key, flags, aids.keys, placed);
+  if (!action.known) return;
+  aids.KeyTaken(action.after, flags);
+  for (const PointerEvent& event : action.events) {
+    switch (event.message) {
+      case WM_MOUSEMOVE:
+        OnMouseMove(event.x, event.y);
+        break;
+      case WM_LBUTTONDOWN:
+        OnLButtonDown(event.x, event.y);
+        break;
+      case WM_LBUTTONUP:
+        OnLButtonUp(event.x, event.y);
+        break;
+      case WM_RBUTTONUP:
+        OnRButtonUp(event.x, event.y);
+        break;
+    }
+  }
+}
+
+void GameEngine::OnPointerMove(int32_t x, int32_t y) {
+  BoardPosition square;
+  aids.PointerMoved(HitTest(x, y, square) == HitSquare ? &square : nullptr);
+  OnMouseMove(x, y);
+}

@@ -1,12 +1,14 @@
 // GameEngine: the state of the play screen (the pressed panel button, the selected character,
-// the board's overlays) and what acts on it: the mouse handlers and the small operations they
-// are made of, the keys, hit testing and the placement rule. Frames are composed from this
-// state by the composition layer above (composition/FrameComposition.h).
+// the board's overlays, the aids beside them) and what acts on it: the mouse handlers and the
+// small operations they are made of, the keys, hit testing and the placement rule. Frames are
+// composed from this state by the composition layer above (composition/FrameComposition.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "board/BoardPosition.h"
+#include "board/PlayAids.h"
 #include "display/Surface.h"
 #include "platform/Message.h"
 
@@ -17,12 +19,6 @@ class CharacterCell;
 constexpr int32_t HitButton = 0;
 constexpr int32_t HitSquare = 1;
 constexpr int32_t HitNone = 2;
-
-// A board square, or for a panel button column 0 and the button's index as row.
-struct BoardPosition {
-  int32_t column = 0;
-  int32_t row = 0;
-};
 
 class GameEngine {
  public:
@@ -69,6 +65,12 @@ class GameEngine {
   static void OnKeyDown(int32_t key);
   void OnSysKey();
 
+  // Play beside the mouse, through the mouse handlers: a key of play with its message's flags
+  // acts at the board cursor's square or on a panel button (board/KeyMapping.h); a move of the
+  // real pointer hides the keys' marks and takes the cursor to its square before OnMouseMove.
+  void OnPlayKey(int32_t key, int64_t flags);
+  void OnPointerMove(int32_t x, int32_t y);
+
   // Composes one frame into the display's back buffer and, unless noPresent, shows it; the
   // composition layer does the work and defines this.
   void RenderFrame(WindowHandle window, int32_t noPresent);
@@ -81,6 +83,7 @@ class GameEngine {
   // the pictures an engine holds under one number stay the same throughout, so that what is
   // kept for them is never taken for later ones made at their addresses.
   uint64_t generation = 0;
+  PlayAids aids;
 
  private:
   Character* Selected() const;

@@ -29,6 +29,56 @@ constexpr int32_t kFpsY = 5;
 constexpr uint32_t kFpsTextColor = 0x00FF7F00;
 constexpr uint32_t kFpsBackgroundColor = 0;
 
+// The marks of play without a pointer and the sign of a refused placement: black and white,
+// so that they show on any picture and without colour vision.
+constexpr uint32_t kMarkBlack = 0x00000000;
+constexpr uint32_t kMarkWhite = 0x00FFFFFF;
+// A ring: a black frame around a white one, each this wide.
+constexpr int32_t kRingWidth = 2;
+// A placed character's button: a box left of it, in the gap between board and panel, black
+// around white around black, so that the button's picture stays whole.
+constexpr int32_t kPlacedBoxSide = 20;
+constexpr int32_t kPlacedBoxGap = 6;
+// A refused square: a chequer of black and white cells of this side.
+constexpr int32_t kCheckSide = 5;
+
+// The controls, in a black box with a white ring over the play screen: a title line in the
+// frame-rate line's azure, then each control's keys and what they do in two columns.
+constexpr SurfaceRect kControlsBox{16, 28, 624, 300};
+constexpr int32_t kControlsInset = 14;
+constexpr int32_t kControlsLine = 18;
+constexpr int32_t kControlsWhatX = 190;
+struct Control {
+  const char* keys;
+  const char* what;
+};
+constexpr const char* kKeyboardTitle = "Controls: keys and mouse (F1 or Escape hides them)";
+constexpr Control kKeyboardControls[] = {
+    {"Arrow keys", "move the board cursor; the character follows"},
+    {"1 to 5", "select that character, or lift it off the board"},
+    {"Tab, Shift+Tab", "select the next / previous character to place"},
+    {"Space or R", "turn the selected character"},
+    {"Enter", "place it (blocked: its squares are chequered)"},
+    {"F1", "show or hide these controls"},
+    {"F12", "end the game"},
+    {"Left button", "on a character's button: select or lift it"},
+    {"Pointer", "over the board: the character follows it"},
+    {"Right button", "over the board: turn the character"},
+    {"Left button", "over the board: place it"},
+};
+constexpr const char* kControllerTitle = "Controls: controller (Menu or B hides them)";
+constexpr Control kControllerControls[] = {
+    {"D-pad, left stick", "move the board cursor; the character follows"},
+    {"LB, RB", "select the previous / next character to place"},
+    {"A", "place it (blocked: its squares are chequered)"},
+    {"X, Y", "turn the selected character"},
+    {"Menu", "show or hide these controls"},
+    {"B", "hide these controls"},
+    {"View", "end the game"},
+    {"", "A placed character is lifted by the keys 1 to 5"},
+    {"", "or by the mouse on its button."},
+};
+
 // The overlay's lines: one below the other from under the frame-rate line to the bottom.
 constexpr int32_t kOverlayTop = 24;
 constexpr int32_t kOverlayLeft = 4;
@@ -55,6 +105,30 @@ std::vector<std::pair<int32_t, int32_t>> CoveredSpans(std::span<const SurfaceRec
     }
   }
   return merged;
+}
+
+SurfaceRect Inset(const SurfaceRect& area, int32_t by) {
+  return SurfaceRect{area.left + by, area.top + by, area.right - by, area.bottom - by};
+}
+
+// A frame `width` pixels wide just inside `area`.
+void Outline(DisplayDevice& display, const SurfaceRect& area, int32_t width, uint32_t color) {
+  display.Fill({area.left, area.top, area.right, area.top + width}, color);
+  display.Fill({area.left, area.bottom - width, area.right, area.bottom}, color);
+  display.Fill({area.left, area.top + width, area.left + width, area.bottom - width}, color);
+  display.Fill({area.right - width, area.top + width, area.right, area.bottom - width}, color);
+}
+
+void Ring(DisplayDevice& display, const SurfaceRect& area, std::vector<SurfaceRect>& drawn) {
+  Outline(display, area, kRingWidth, kMarkBlack);
+  Outline(display, Inset(area, kRingWidth), kRingWidth, kMarkWhite);
+  drawn.push_back(area);
+}
+
+// A board square's own 41 by 41 pixels.
+SurfaceRect SquareArea(int32_t column, int32_t row) {
+  const GridSquare& square = Square(column, row);
+  return SurfaceRect{square.x, square.y, square.x + square.width, square.y + square.height};
 }
 
 // Where a shown cell's still picture goes: from its square's corner by its offsets, at its size.
@@ -172,6 +246,21 @@ void FrameComposition::FrameKey(const GameEngine& engine, std::vector<int64_t>& 
                              square.y + cell->yOffset, cell->width, cell->height});
     }
   }
+  // The aids add to the key only while they are drawn, so that a frame without them has the
+  // key it always had; the tag before each part tells them apart.
+  const PlayAids& aids = engine.aids;
+  if (aids.marksShown) {
+    key.insert(key.end(),
+               {1, aids.keys.cursor.column, aids.keys.cursor.row, engine.selectedCharacter});
+    for (int32_t i = 0; i < CharacterCount && Characters; ++i) {
+      key.push_back(Characters[i] && Characters[i]->placed);
+    }
+  }
+  if (aids.SignShown()) {
+    key.insert(key.end(), {2, aids.refusedRun.column, aids.refusedRun.row,
+                           aids.refusedRun.orientation, aids.refusedLength});
+  }
+  if (aids.keys.controlsShown) key.insert(key.end(), {3, aids.fromController});
 }
 
 void FrameComposition::ComposeFrame(const GameEngine& engine, WindowHandle window,
@@ -192,8 +281,11 @@ void FrameComposition::ComposeFrame(const GameEngine& engine, WindowHandle windo
   ClearUncovered(display, *target, memory, std::move(covered));
   DrawGridOverlay(engine, display, memory);
   DrawCells(memory);
+  DrawRefusal(engine, display, memory);
+  DrawMarks(engine, display, memory);
   DrawFrameRate(display, memory);
   DrawFindings(display, *target, memory);
+  DrawControls(engine, display, memory);
   if (!noPresent) {
     display.Present(window);
     display.RememberShown(key_);
@@ -273,6 +365,51 @@ void FrameComposition::DrawCells(BufferMemory& memory) {
   }
 }
 
+// The squares the refused character would have covered, each chequered whole.
+void FrameComposition::DrawRefusal(const GameEngine& engine, DisplayDevice& display,
+                                   BufferMemory& memory) {
+  const PlayAids& aids = engine.aids;
+  if (!aids.SignShown()) return;
+  for (int32_t i = 0; i < aids.refusedLength; ++i) {
+    const CellRun cell = aids.refusedRun.From(i);
+    if (!OnBoard(cell.column, cell.row)) continue;
+    const SurfaceRect area = SquareArea(cell.column, cell.row);
+    display.Fill(area, kMarkWhite);
+    for (int32_t y = area.top, band = 0; y < area.bottom; y += kCheckSide, ++band) {
+      for (int32_t x = area.left + band % 2 * kCheckSide; x < area.right; x += 2 * kCheckSide) {
+        display.Fill(
+            {x, y, std::min(x + kCheckSide, area.right), std::min(y + kCheckSide, area.bottom)},
+            kMarkBlack);
+      }
+    }
+    memory.drawn.push_back(area);
+  }
+}
+
+// While the last input was a key: a ring around the cursor's square (in the gaps around it and
+// on its edge), a ring inside the selected character's button, and a box beside each placed
+// one's.
+void FrameComposition::DrawMarks(const GameEngine& engine, DisplayDevice& display,
+                                 BufferMemory& memory) {
+  const PlayAids& aids = engine.aids;
+  if (!aids.marksShown) return;
+  Ring(display, Inset(SquareArea(aids.keys.cursor.column, aids.keys.cursor.row), -kRingWidth),
+       memory.drawn);
+  for (int32_t i = 0; i < CharacterCount && Characters; ++i) {
+    const SurfaceRect area = ButtonArea(i);
+    if (area.bottom > kPanelBottom) break;
+    if (i == engine.selectedCharacter) Ring(display, area, memory.drawn);
+    if (!Characters[i] || !Characters[i]->placed) continue;
+    const int32_t top = (area.top + area.bottom - kPlacedBoxSide) / 2;
+    const SurfaceRect box{area.left - kPlacedBoxGap - kPlacedBoxSide, top,
+                          area.left - kPlacedBoxGap, top + kPlacedBoxSide};
+    display.Fill(box, kMarkBlack);
+    display.Fill(Inset(box, kRingWidth), kMarkWhite);
+    display.Fill(Inset(box, 3 * kRingWidth), kMarkBlack);
+    memory.drawn.push_back(box);
+  }
+}
+
 void FrameComposition::DrawFrameRate(DisplayDevice& display, BufferMemory& memory) {
   if (!ShowFps) return;
   char line[64];
@@ -290,6 +427,28 @@ void FrameComposition::DrawFindings(DisplayDevice& display, const Surface& targe
     memory.drawn.push_back(drawn);
     overlayY = drawn.bottom + 1;
     if (overlayY >= target.Height()) break;
+  }
+}
+
+// The controls of the input in use, in the font of the frame-rate line, which stays readable on
+// every screen the play screen is fitted to.
+void FrameComposition::DrawControls(const GameEngine& engine, DisplayDevice& display,
+                                    BufferMemory& memory) {
+  const PlayAids& aids = engine.aids;
+  if (!aids.keys.controlsShown) return;
+  const std::span<const Control> controls =
+      aids.fromController ? std::span<const Control>(kControllerControls) : kKeyboardControls;
+  display.Fill(kControlsBox, kMarkBlack);
+  Outline(display, kControlsBox, kRingWidth, kMarkWhite);
+  memory.drawn.push_back(kControlsBox);
+  const int32_t left = kControlsBox.left + kControlsInset;
+  int32_t y = kControlsBox.top + kControlsInset;
+  display.DrawText(left, y, aids.fromController ? kControllerTitle : kKeyboardTitle, kFpsTextColor,
+                   kMarkBlack);
+  for (const Control& control : controls) {
+    y += kControlsLine;
+    if (*control.keys) display.DrawText(left, y, control.keys, kMarkWhite, kMarkBlack);
+    display.DrawText(left + kControlsWhatX, y, control.what, kMarkWhite, kMarkBlack);
   }
 }
 

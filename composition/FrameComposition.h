@@ -59,8 +59,9 @@ class FrameComposition {
   static void Release();
 
   // Everything the next frame would be composed from: the pictures chosen for the buttons, the
-  // board's pictures, where each drawn cell stands and with which picture, the frame-rate line
-  // and the findings. Two equal keys compose the same frame.
+  // board's pictures, where each drawn cell stands and with which picture, the frame-rate line,
+  // the findings, and the aids beside play while they show (board/PlayAids.h). Two equal keys
+  // compose the same frame.
   static void FrameKey(const GameEngine& engine, std::vector<int64_t>& key);
 
   // The parts of `screen` that none of the `covered` rectangles cover, as few rectangles as the
@@ -84,8 +85,9 @@ class FrameComposition {
 
   // The steps of one frame, in order. The buttons and the board cover their areas whole and
   // say which they covered; the rest of the buffer is cleared; the grid overlay (when there
-  // is no board picture), the cells and the lines of text are drawn over it and noted in the
-  // buffer's memory.
+  // is no board picture), the cells, the sign of a refused placement, the marks of play by
+  // keys, the lines of text and the controls are drawn over it and noted in the buffer's
+  // memory.
   void ComposeFrame(const GameEngine& engine, WindowHandle window, int32_t noPresent);
   void Follow(const GameEngine& engine, const DisplayDevice& display);
   static void DrawButtons(DisplayDevice& display, std::vector<SurfaceRect>& covered);
@@ -95,8 +97,11 @@ class FrameComposition {
                              std::vector<SurfaceRect> covered);
   void DrawGridOverlay(const GameEngine& engine, DisplayDevice& display, BufferMemory& memory);
   static void DrawCells(BufferMemory& memory);
+  static void DrawRefusal(const GameEngine& engine, DisplayDevice& display, BufferMemory& memory);
+  static void DrawMarks(const GameEngine& engine, DisplayDevice& display, BufferMemory& memory);
   static void DrawFrameRate(DisplayDevice& display, BufferMemory& memory);
   void DrawFindings(DisplayDevice& display, const Surface& target, BufferMemory& memory) const;
+  static void DrawControls(const GameEngine& engine, DisplayDevice& display, BufferMemory& memory);
 
   // The background with the grid overlay keyed over it, made anew when either picture or the
   // back buffer's format changed; null when no picture could be made.

@@ -332,6 +332,15 @@ void DisplayDevice::Clear(const SurfaceRect& area) {
   }
 }
 
+void DisplayDevice::Fill(const SurfaceRect& area, uint32_t color) {
+  Surface* target = ActiveBackBuffer();
+  if (!target || area.right <= area.left || area.bottom <= area.top) return;
+  SDL_Surface* pixels = target->Sdl();
+  SDL_Rect sdlArea = ToSdl(area);
+  SDL_FillRect(pixels, &sdlArea,
+               SDL_MapRGB(pixels->format, color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+}
+
 bool DisplayDevice::OwnBuffer(const Surface* surface) const {
   return surface == frontBuffer_.get() || surface == backBuffer_.get() ||
          surface == windowedBackBuffer_.get();

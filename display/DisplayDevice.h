@@ -62,11 +62,13 @@ class DisplayDevice {
   void RememberShown(const FrameKey& key);
 
   // Frame drawing: the buffer every frame is composed into, one-to-one copies into it (false
-  // when the copy was refused and nothing drawn), and black filling.
+  // when the copy was refused and nothing drawn), black filling, and filling with a colour
+  // (0x00BBGGRR) cut to the buffer.
   Surface* ActiveBackBuffer();
   bool Blit(const SurfaceRect& destination, Surface* source, const SurfaceRect& sourceRect,
             uint32_t flags);
   void Clear(const SurfaceRect& area);
+  void Fill(const SurfaceRect& area, uint32_t color);
 
   // Pictures the frame composition makes for itself from loaded ones: black, in the format of
   // the back buffer, not counted (their owner frees them), and copies into them by the same

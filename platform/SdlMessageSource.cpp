@@ -144,7 +144,17 @@ void SdlMessageSource::WaitUntil(int64_t deadline) {
   }
 }
 
-int32_t SdlMessageSource::VirtualKey(SDL_Keycode key) {
+int32_t SdlMessageSource::VirtualKey(SDL_Keycode key, uint16_t mod) {
+  // The keypad's keys are digits with NumLock on and the keys printed under them with it
+  // off, as on every desktop; its Enter is Enter either way.
+  if (key >= SDLK_KP_1 && key <= SDLK_KP_0) {
+    if (mod & KMOD_NUM) return key == SDLK_KP_0 ? '0' : '1' + (key - SDLK_KP_1);
+    constexpr int32_t kUnderDigits[] = {VK_END,   VK_DOWN, VK_NEXT, VK_LEFT,  0,
+                                        VK_RIGHT, VK_HOME, VK_UP,   VK_PRIOR, VK_INSERT};
+    return kUnderDigits[key - SDLK_KP_1];
+  }
+  if (key == SDLK_KP_PERIOD) return mod & KMOD_NUM ? 0 : VK_DELETE;
+  if (key == SDLK_KP_ENTER) return VK_RETURN;
   if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
@@ -235,13 +245,13 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint3
     }
     case SDL_KEYDOWN: {
       message.window = WindowList::FindById(event.key.windowID);
-      const int32_t key = VirtualKey(event.key.keysym.sym);
+      const int32_t key = VirtualKey(event.key.keysym.sym, event.key.keysym.mod);
       if (!message.window || key == 0) return false;
       // Keys held with Alt, and F10, are system keys, as on Windows.
       const bool system = (event.key.keysym.mod & KMOD_ALT) || key == VK_F10;
       message.message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
       message.wParam = static_cast<uint64_t>(key);
-      message.lParam = 0;
+      message.lParam = event.key.keysym.mod & KMOD_SHIFT ? KeyShift : 0;
       return true;
     }
     case SDL_MOUSEMOTION: {

@@ -20,8 +20,9 @@ class SdlMessageSource : public MessageSource {
   // The message an SDL event stands for; false for events that make none. Pointer events off
   // the play screen make one only in the window given as holding the left button.
   static bool Translate(const SDL_Event& event, Message& message, uint32_t leftHeldIn = 0);
-  // The Windows virtual-key code of an SDL key; 0 for keys without one.
-  static int32_t VirtualKey(SDL_Keycode key);
+  // The Windows virtual-key code of an SDL key held with the modifiers `mod`; 0 for keys
+  // without one.
+  static int32_t VirtualKey(SDL_Keycode key, uint16_t mod);
 
  private:
   // When the window system refuses SDL the mouse, a left release outside comes in no window;

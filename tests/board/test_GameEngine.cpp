@@ -7,6 +7,7 @@
 
 #include "board/GameEngine.h"
 #include "board/GridSquare.h"
+#include "board/KeyMapping.h"
 #include "content/Character.h"
 #include "content/CharacterCell.h"
 #include "content/ContentFixture.h"
@@ -327,6 +328,76 @@ TEST_F(BoardTest, PlacementClampsBeforeItTestsForABlock) {
   engine.OnLButtonUp(SquareX(4), SquareY(9));
   EXPECT_TRUE(sounds.empty());
   EXPECT_EQ(SquaresHeldBy(0), (std::vector<Square>{{4, 7}, {4, 8}, {4, 9}}));
+}
+
+// Each key, and each controller button as the key it arrives as, against the handler calls it
+// makes at the cursor's square or a panel button, and the key state it leaves. Three
+// characters, the middle one placed, unless a line says otherwise.
+TEST_F(BoardTest, KeysMakeTheHandlerCallsOfTheMouse) {
+  const auto at = [](uint32_t message, int32_t column, int32_t row) {
+    return PointerEvent{message, SquareX(column), SquareY(row)};
+  };
+  const auto click = [](int32_t button, BoardPosition back) {
+    return std::vector<PointerEvent>{{WM_LBUTTONDOWN, kButtonX, ButtonY(button)},
+                                     {WM_LBUTTONUP, kButtonX, ButtonY(button)},
+                                     {WM_MOUSEMOVE, SquareX(back.column), SquareY(back.row)}};
+  };
+  const std::vector<uint8_t> middle{0, 1, 0}, all{1, 1, 1};
+  constexpr int64_t pad = KeyFromController;
+  struct Case {
+    int32_t key;
+    int64_t flags;
+    KeyState before;
+    bool known;
+    KeyState after;
+    std::vector<PointerEvent> events;
+    const std::vector<uint8_t>* placed = nullptr;
+  };
+  const Case cases[] = {
+      {VK_LEFT, 0, {{3, 3}}, true, {{2, 3}}, {at(WM_MOUSEMOVE, 2, 3)}},
+      {VK_RIGHT, 0, {{3, 3}}, true, {{4, 3}}, {at(WM_MOUSEMOVE, 4, 3)}},
+      {VK_UP, 0, {{3, 3}}, true, {{3, 2}}, {at(WM_MOUSEMOVE, 3, 2)}},
+      {VK_DOWN, pad, {{3, 3}}, true, {{3, 4}}, {at(WM_MOUSEMOVE, 3, 4)}},
+      {VK_RIGHT, 0, {{9, 9}}, true, {{9, 9}}, {at(WM_MOUSEMOVE, 9, 9)}},
+      {VK_UP, 0, {{0, 0}}, true, {{0, 0}}, {at(WM_MOUSEMOVE, 0, 0)}},
+      {'1', 0, {{1, 2}}, true, {{1, 2}}, click(0, {1, 2})},
+      {'3', KeyShift, {{1, 2}}, true, {{1, 2}}, click(2, {1, 2})},
+      {'4', 0, {{1, 2}}, true, {{1, 2}}, {}},
+      {'6', 0, {{1, 2}}, false, {{1, 2}}, {}},
+      {VK_TAB, 0, {{4, 4}, -1}, true, {{4, 4}, -1}, click(0, {4, 4})},
+      {VK_TAB, 0, {{4, 4}, 0}, true, {{4, 4}, 0}, click(2, {4, 4})},
+      {VK_TAB, pad, {{4, 4}, 2}, true, {{4, 4}, 2}, click(0, {4, 4})},
+      {VK_TAB, KeyShift, {{4, 4}, -1}, true, {{4, 4}, -1}, click(2, {4, 4})},
+      {VK_TAB, KeyShift | pad, {{4, 4}, 2}, true, {{4, 4}, 2}, click(0, {4, 4})},
+      {VK_TAB, 0, {{4, 4}, 0}, true, {{4, 4}, 0}, {}, &all},
+      {VK_SPACE, pad, {{3, 4}}, true, {{3, 4}}, {at(WM_MOUSEMOVE, 3, 4), at(WM_RBUTTONUP, 3, 4)}},
+      {'R', 0, {{3, 4}}, true, {{3, 4}}, {at(WM_MOUSEMOVE, 3, 4), at(WM_RBUTTONUP, 3, 4)}},
+      {VK_RETURN, pad, {{3, 4}}, true, {{3, 4}}, {at(WM_MOUSEMOVE, 3, 4), at(WM_LBUTTONUP, 3, 4)}},
+      {VK_F1, pad, {{3, 4}}, true, {{3, 4}, -1, true}, {}},
+      {VK_F1, 0, {{3, 4}, -1, true}, true, {{3, 4}}, {}},
+      {VK_ESCAPE, pad, {{3, 4}, -1, true}, true, {{3, 4}}, {}},
+      {VK_F12, pad, {{3, 4}}, false, {{3, 4}}, {}},
+  };
+  for (const Case& c : cases) {
+    const KeyMapping::Action action =
+        KeyMapping::Of(c.key, c.flags, c.before, c.placed ? *c.placed : middle);
+    const auto line = ::testing::Message() << "key " << c.key << " flags " << c.flags;
+    EXPECT_EQ(action.known, c.known) << line;
+    EXPECT_TRUE(action.after == c.after) << line;
+    EXPECT_TRUE(action.events == c.events) << line;
+  }
+}
+
+// The real pointer takes the cursor to its square and hides the marks; the keys' moves do not.
+TEST_F(BoardTest, ThePointerTakesTheCursorAlongAndHidesTheMarks) {
+  MakeCharacters({2});
+  engine.OnPlayKey('1', 0);
+  engine.OnPointerMove(SquareX(6), SquareY(7));
+  EXPECT_FALSE(engine.aids.marksShown);
+  engine.OnPointerMove(kButtonX, ButtonY(0));
+  engine.OnPlayKey(VK_DOWN, 0);
+  EXPECT_EQ(CellsOf(0), (std::vector<Square>{{6, 8}, {6, 9}}));
+  EXPECT_TRUE(engine.aids.marksShown);
 }
 
 // One row of the selection states' transition table: a state set up by the operations, one

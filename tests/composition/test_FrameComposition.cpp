@@ -13,6 +13,8 @@
 #include "content/Character.h"
 #include "content/CharacterCell.h"
 #include "content/ContentFixture.h"
+#include "platform/Platform.h"
+#include "support/FakeCounter.h"
 
 namespace {
 
@@ -310,6 +312,32 @@ TEST_P(ChangeTest, ShowsOnTheVeryNextFrameExactlyAsComposed) {
   ASSERT_EQ(Display->Init(1, Window(), 640, 480, 32, 0), 1);
   engine->RenderFrame(Window(), 1);
   EXPECT_TRUE(shown == Picture(Display->ActiveBackBuffer()->Sdl()));
+}
+
+// A refused placement's squares are chequered until the counter has passed half a second,
+// which leaves the frame as it was; the keys' marks ring the cursor's square, and F1's
+// controls stand in a box.
+TEST_F(ChangeTest, TheRefusalSignGoesAfterHalfASecondLeavingTheFrameAsBefore) {
+  FakeCounter counter(1000);
+  SetCounter(&counter);
+  MakeCharacters(1, 1);
+  Characters[0]->SetPosition(2, 4);
+  engine->aids.marksShown = true;
+  engine->aids.keys.cursor = BoardPosition{2, 3};
+  engine->RenderFrame(Window(), 0);
+  ExpectProbes({{100, 180, kWhite}, {101, 180, kBlack}, {102, 180, kBlack}, {145, 180, kBlack}});
+  const std::vector<Rgb> before = Picture(Screen());
+  engine->aids.Refused(CellRun{2, 4, Vertical}, 2);
+  counter.Set(499);
+  engine->RenderFrame(Window(), 0);
+  ExpectProbes({{103, 207, kBlack}, {108, 207, kWhite}, {103, 212, kWhite}, {143, 290, kBlack}});
+  counter.Set(500);
+  engine->RenderFrame(Window(), 0);
+  EXPECT_TRUE(Picture(Screen()) == before);
+  engine->aids.keys.controlsShown = true;
+  engine->RenderFrame(Window(), 0);
+  ExpectProbes({{16, 28, kWhite}, {20, 290, kBlack}, {623, 299, kWhite}});
+  SetCounter(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Changes, ChangeTest, ::testing::ValuesIn(kChanges),

@@ -147,11 +147,24 @@ TEST_F(PlatformTest, KeysBecomeVirtualKeys) {
     Uint16 mod;
     uint32_t message;
     int32_t virtualKey;
+    int64_t flags = 0;
   };
   const Case cases[] = {
-      {SDLK_F12, KMOD_NONE, WM_KEYDOWN, VK_F12},  {SDLK_F1, KMOD_NONE, WM_KEYDOWN, VK_F1},
-      {SDLK_a, KMOD_NONE, WM_KEYDOWN, 'A'},       {SDLK_ESCAPE, KMOD_NONE, WM_KEYDOWN, VK_ESCAPE},
-      {SDLK_F4, KMOD_LALT, WM_SYSKEYDOWN, VK_F4}, {SDLK_F10, KMOD_NONE, WM_SYSKEYDOWN, VK_F10},
+      {SDLK_F12, KMOD_NONE, WM_KEYDOWN, VK_F12},
+      {SDLK_F1, KMOD_NONE, WM_KEYDOWN, VK_F1},
+      {SDLK_a, KMOD_NONE, WM_KEYDOWN, 'A'},
+      {SDLK_ESCAPE, KMOD_NONE, WM_KEYDOWN, VK_ESCAPE},
+      {SDLK_F4, KMOD_LALT, WM_SYSKEYDOWN, VK_F4},
+      {SDLK_F10, KMOD_NONE, WM_SYSKEYDOWN, VK_F10},
+      {SDLK_TAB, KMOD_LSHIFT, WM_KEYDOWN, VK_TAB, KeyShift},
+      {SDLK_TAB, KMOD_RSHIFT | KMOD_NUM, WM_KEYDOWN, VK_TAB, KeyShift},
+      {SDLK_KP_8, KMOD_NONE, WM_KEYDOWN, VK_UP},
+      {SDLK_KP_2, KMOD_NONE, WM_KEYDOWN, VK_DOWN},
+      {SDLK_KP_4, KMOD_NONE, WM_KEYDOWN, VK_LEFT},
+      {SDLK_KP_6, KMOD_NONE, WM_KEYDOWN, VK_RIGHT},
+      {SDLK_KP_1, KMOD_NUM, WM_KEYDOWN, '1'},
+      {SDLK_KP_5, KMOD_NUM, WM_KEYDOWN, '5'},
+      {SDLK_KP_ENTER, KMOD_NUM, WM_KEYDOWN, VK_RETURN},
   };
   for (const Case& c : cases) {
     SDL_Event event{};
@@ -163,6 +176,7 @@ TEST_F(PlatformTest, KeysBecomeVirtualKeys) {
     ASSERT_TRUE(SdlMessageSource::Translate(event, message)) << c.key;
     EXPECT_EQ(message.message, c.message) << c.key;
     EXPECT_EQ(message.wParam, static_cast<uint64_t>(c.virtualKey)) << c.key;
+    EXPECT_EQ(message.lParam, c.flags) << c.key;
   }
 }
 
