@@ -41,7 +41,8 @@ std::string ContentReport::PictureTrouble(const char* path) {
     return "is not a BMP file";
   }
   BitmapFile bitmap;
-  if (!bitmap.Read(path)) return "is damaged, or a kind of BMP file the game does not read";
+  if (bitmap.Read(path)) bitmap.Decode();
+  if (!bitmap.Refusal().empty()) return "is a BMP file the game does not read: " + bitmap.Refusal();
   return "cannot be loaded";
 }
 
