@@ -92,25 +92,35 @@ struct FindingCase {
 };
 
 const std::string kFail = "(the game stops with \"Failed to process package. Error ";
+const std::string kRefused =
+    "packages/one.cel:3: error: still picture 'images/still.bmp' is a BMP "
+    "file the game does not read: ";
+
+// A picture of the BMP test suite.
+std::string Suite(const char* name) {
+  const char* root = std::getenv("TARNWICK_SOURCE_DIR");
+  return (fs::absolute(root ? root : ".") / "tests/display/bmpsuite" / name).string();
+}
 
 const FindingCase kFindingCases[] = {
     // Errors: every code of the readers and every start-up failure that content causes.
     {"NoDefinition", "packages/morrels.pkg", nullptr, "",
      "packages/morrels.pkg: error: the game definition cannot be opened: No such file or directory "
-     "(the game ends without a message)"},
+     "(the game shows this in a box and ends)"},
     {"NoBackground", "packages/morrels.pkg", "board.bmp", "bord.bmp",
-     "packages/morrels.pkg:5: error: background picture 'images/bord.bmp' cannot be opened: "
+     "packages/morrels.pkg:5: warning: background picture 'images/bord.bmp' cannot be opened: "
      "No such file or directory (the game reads no further in the header and shows no board "
      "picture)"},
     {"HeaderIncomplete", "packages/morrels.pkg", "NAME=Mini\n", "",
-     "packages/morrels.pkg:1: error: the header lacks NAME= (the game ends without a message)"},
+     "packages/morrels.pkg:1: error: the header lacks NAME= (the game shows this in a box and "
+     "ends)"},
     {"TooManyCharacters", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=6",
      "packages/morrels.pkg:4: error: CHARACTERS=6 is more than 5 (the game stops with \"Too many "
      "characters in definition file. Terminating\")",
      2},
     {"MissingCharacterSection", "packages/morrels.pkg", "CHARACTERS=1", "CHARACTERS=2",
      "packages/morrels.pkg:4: error: there is no section CHARACTER 1, which CHARACTERS=2 asks for "
-     "(the game ends without a message)"},
+     "(the game shows this in a box and ends)"},
     {"NoCharacterPackage", "packages/morrels.pkg", "one.chr", "none.chr",
      "packages/morrels.pkg:9: error: character package 'packages/none.chr' cannot be opened: "
      "No such file or directory " +
@@ -119,7 +129,13 @@ const FindingCase kFindingCases[] = {
      "packages/one.chr:3: error: section 'CELL 1' is outside CELLS=1 (cells 0 to 0) " + kFail +
          "-1\")"},
     {"CellBeforeTheCount", "packages/one.chr", "[HEADER]\nCELLS=1\n", "",
-     "packages/one.chr:1: error: section 'CELL 0' comes before any CELLS= line " + kFail + "-1\")"},
+     "packages/one.chr:1: error: section 'CELL 0' comes before any CELLS= line; there is no "
+     "[HEADER] section " +
+         kFail + "-1\")"},
+    {"HeaderLineMissing", "packages/one.chr", "[HEADER]\n", "",
+     "packages/one.chr:2: error: section 'CELL 0' comes before any CELLS= line; there is no "
+     "[HEADER] section above 'CELLS=1' at line 1, so that line is never read " +
+         kFail + "-1\")"},
     {"CellCountMismatch", "packages/one.chr", "CELLS=1", "CELLS=2",
      "packages/one.chr:2: error: CELLS=2 but 1 cell packages loaded " + kFail + "-12\")", 2},
     {"CellNumberSkipped", "packages/one.chr", "CELLS=1", "CELLS=2",
@@ -145,6 +161,26 @@ const FindingCase kFindingCases[] = {
     {"NoStill", "packages/one.cel", "still.bmp", "gone.bmp",
      "packages/one.cel:3: error: still picture 'images/gone.bmp' cannot be opened: No such "
      "file or directory " +
+         kFail + "-22\")"},
+    {"StillNamedTwiceInLetterCase", "packages/one.cel", "still.bmp", "UP.bmp",
+     "packages/one.cel:3: error: still picture 'images/UP.bmp' cannot be opened: "
+     "'images/Up.bmp' and 'images/up.bmp' both match it with letter case ignored, and the "
+     "game cannot tell which is meant " +
+         kFail + "-22\")"},
+    {"StillPaletteIndexPastItsEnd", "images/still.bmp", nullptr, Suite("b/pal8badindex.bmp"),
+     kRefused +
+         "it cannot be decoded: A BMP image contains a pixel with a color out of the "
+         "palette " +
+         kFail + "-22\")"},
+    {"StillHeaderSizeUnknown", "images/still.bmp", nullptr, Suite("b/badheadersize.bmp"),
+     kRefused +
+         "its header is 66 bytes long, a kind of header the game does not read (it reads "
+         "headers of 12, 40, 52, 56, 64, 108 and 124 bytes) " +
+         kFail + "-22\")"},
+    {"StillRunLengthTopDown", "images/still.bmp", nullptr, Suite("b/rletopdown.bmp"),
+     kRefused +
+         "it is run-length encoded (RLE8) and stored top-down, which a run-length encoded "
+         "picture cannot be " +
          kFail + "-22\")"},
     {"PackageSectionOutside", "packages/one.cel", "", "[IDLE 0]\n",
      "packages/one.cel:4: error: section 'IDLE 0' is outside IDLE PACKAGES=0 (no sections; the "
@@ -215,10 +251,10 @@ const FindingCase kFindingCases[] = {
     {"RepeatedKey", "packages/morrels.pkg", "NAME=Mini\n", "NAME=Mini\nNAME=Maxi\n",
      "packages/morrels.pkg:3: warning: repeated 'NAME=' is ignored: the first one counts"},
     {"SpaceAfterEquals", "packages/morrels.pkg", "DESCRIPTION=", "DESCRIPTION= ",
-     "packages/morrels.pkg:3: warning: the value of 'DESCRIPTION=' begins with a space, which is "
+     "packages/morrels.pkg:3: note: the value of 'DESCRIPTION=' begins with a space, which is "
      "part of it"},
     {"SpaceAtTheEndOfAPath", "packages/morrels.pkg", "down.bmp", "down.bmp ",
-     "packages/morrels.pkg:8: warning: the value of 'Button_Down=' ends with a space, which is "
+     "packages/morrels.pkg:8: note: the value of 'Button_Down=' ends with a space, which is "
      "part of it",
      2},
     {"TextAfterEndOfFile", "packages/one.chr", "", "\x1A[CELL 1]\n",
@@ -262,12 +298,23 @@ const FindingCase kFindingCases[] = {
      "packages/morrels.pkg:8: warning: button picture 'images/high.bmp' is 150 x 432, not 150 x "
      "40"},
     {"StillWidth", "packages/one.cel", "still.bmp", "up.bmp",
-     "packages/one.cel:3: warning: still picture 'images/up.bmp' is 150 pixels wide, not 41"},
+     "packages/one.cel:3: warning: still picture 'images/up.bmp' is 150 pixels wide, not 41", 2},
+    {"StillFloats", "packages/one.cel", "still.bmp", "square.bmp",
+     "packages/one.cel:3: warning: still picture 'images/square.bmp' is 41 pixels high, less than "
+     "60 (the game draws it from 19 pixels above its square, so it floats 19 pixels above the "
+     "square's bottom edge)"},
     {"OverlaySize", "images/GridOverlay.bmp", nullptr, "images/still.bmp",
      "images/GridOverlay.bmp: warning: board overlay is 41 x 60, not 432 x 432"},
-    {"PathOnlyByFallback", "packages/morrels.pkg", "images/up.bmp", "IMAGES\\UP.BMP",
-     "packages/morrels.pkg:7: warning: 'IMAGES\\UP.BMP' is found only as 'images/up.bmp', with "
-     "letter case ignored and '\\' read as '/'"},
+    {"PathOnlyByFallback", "packages/morrels.pkg", "images/down.bmp", "IMAGES\\DOWN.BMP",
+     "packages/morrels.pkg:8: note: a path written as on Windows is found with letter case ignored "
+     "and '\\' read as '/' ('IMAGES\\DOWN.BMP' as 'images/down.bmp'): it works here"},
+    {"PathsInOtherLetterCase", "packages/morrels.pkg", "down.bmp\nPackage=packages",
+     "DOWN.bmp\nPackage=PACKAGES",
+     "packages/morrels.pkg:8: note: 2 paths written as on Windows are found with letter case "
+     "ignored (the first: 'images/DOWN.bmp' as 'images/down.bmp'): they work here"},
+    {"PathWithBackslashes", "packages/one.chr", "packages/one.cel", "packages\\one.cel",
+     "packages/one.chr:4: note: a path written as on Windows is found with '\\' read as '/' "
+     "('packages\\one.cel' as 'packages/one.cel'): it works here"},
     {"NoSound", "sounds/bleep14.wav", nullptr, "",
      "sounds/bleep14.wav: warning: warning sound cannot be opened: a blocked placement makes no "
      "sound"},
@@ -289,7 +336,8 @@ const FindingCase kFindingCases[] = {
     // Notes: what the game shows while it starts.
     {"AnimationPackage", "packages/one.cel", "IDLE PACKAGES=0\n",
      "IDLE PACKAGES=1\n[IDLE 0]\nPACKAGE=anims/sway.ani\n[HEADER]\n",
-     "packages/one.cel:4: note: animation package 'anims/sway.ani': the game shows this path in a "
+     "packages/one.cel:4: warning: animation package 'anims/sway.ani': the game shows this path in "
+     "a "
      "box at start"},
     // What a hostile folder holds fails like a missing file, at once; a file of endless
     // mistakes gives a hundred findings.
@@ -301,7 +349,7 @@ const FindingCase kFindingCases[] = {
      102},
     {"DefinitionIsADevice", "packages/morrels.pkg", nullptr, "/dev/zero",
      "packages/morrels.pkg: error: the game definition cannot be opened: it is not a regular file "
-     "(the game ends without a message)"},
+     "(the game shows this in a box and ends)"},
     {"StillIsALinkLoop", "images/still.bmp", nullptr, "images/still.bmp",
      "packages/one.cel:3: error: still picture 'images/still.bmp' cannot be opened: Too many "
      "levels of symbolic links " +
@@ -322,19 +370,22 @@ class GameCheckTest : public ::testing::Test {
     fs::copy_file(images / "buttons/morel_up.bmp", to / "up.bmp");
     fs::copy_file(images / "buttons/morel_down.bmp", to / "down.bmp");
     fs::copy_file(images / "cells/morel_0.bmp", to / "still.bmp");
+    fs::copy_file(images / "buttons/morel_up.bmp", to / "Up.bmp");
     fs::copy_file(images / "GridOverlay.bmp", to / "GridOverlay.bmp");
     fs::copy_file(images / "ShadedOverlay.bmp", to / "ShadedOverlay.bmp");
     fs::create_directories(folder.path() / "sounds");
     fs::copy_file(SampleGame() / "sounds/bleep14.wav", folder.path() / "sounds/bleep14.wav");
-    for (const char* name : {"low.bmp", "high.bmp", "alpha.bmp"}) {
+    for (const char* name : {"low.bmp", "high.bmp", "square.bmp", "alpha.bmp"}) {
       fs::copy_file(pictures_->path() / name, to / name);
     }
   }
 
-  // Pictures of the right width for a background and a button and the wrong height, made once.
+  // Pictures of the right width for a background and a button and the wrong height, and a
+  // still as high as it is wide, made once.
   static void SetUpTestSuite() {
     pictures_ = std::make_unique<TempDir>();
-    for (const auto& [name, size] : {std::pair{"low.bmp", "432x40"}, {"high.bmp", "150x432"}}) {
+    for (const auto& [name, size] :
+         {std::pair{"low.bmp", "432x40"}, {"high.bmp", "150x432"}, {"square.bmp", "41x41"}}) {
       const std::string command = std::string("/usr/bin/convert -size ") + size +
                                   " xc:grey BMP3:'" + (pictures_->path() / name).string() + "'";
       ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -381,6 +432,7 @@ TEST_F(GameCheckTest, EachMistakeGivesItsFinding) {
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n') - 1, c.findings) << output;
     const bool errors = output.find(": error: ") != std::string::npos;
     EXPECT_EQ(exitCode, errors ? kCheckErrors : kCheckClean) << output;
+    EXPECT_NE(errors, output.ends_with(": the game starts with 1 character\n")) << output;
   }
 }
 
@@ -397,7 +449,7 @@ struct VerdictCase {
 };
 
 const char* const kStarts = "the game starts with 5 characters";
-const char* const kSilent = "the game ends without a message";
+const char* const kSilent = "the game shows its first error in a box and ends";
 const char* const kEngine = "the game stops with \"Failed to initialize game engine.\"";
 
 const VerdictCase kVerdictCases[] = {
