@@ -81,11 +81,6 @@ def saved_as(encoding):
                                                  encoding=encoding)
 
 
-def numbered_from_one(folder):
-    for number in range(4, -1, -1):
-        edit(folder / DEFINITION, f"[CHARACTER {number}]", f"[CHARACTER {number + 1}]")
-
-
 # How a broken copy of the sample game starts: the boxes it shows, whether it then plays, and
 # the findings it writes to standard error beside them, each the start of one line.
 FAILED_STARTS = [
@@ -104,7 +99,7 @@ FAILED_STARTS = [
       "written; save it as UTF-8 (or ASCII) without a byte-order mark", NO_HEADER]),
     ("UTF-16", saved_as("utf-16"), [f"{NO_HEADER} {HINT}"], False,
      [f"{DEFINITION}: warning: the file is saved as UTF-16 (it begins with a byte-order mark)"]),
-    ("sections numbered from 1", numbered_from_one,
+    ("sections numbered from 1", lambda f: edit(f / DEFINITION, "[CHARACTER 0]", "[CHARACTER 5]"),
      [f"{NO_SECTION}0, which CHARACTERS=5 asks for {HINT}"], False, []),
     ("section numbered twice", lambda f: edit(f / DEFINITION, "[CHARACTER 2]", "[CHARACTER 1]"),
      [f"{NO_SECTION}2, which CHARACTERS=5 asks for {HINT}"], False,
