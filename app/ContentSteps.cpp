@@ -23,8 +23,6 @@ using Severity = ContentFindings::Severity;
 // another pass over the definition, which bounds the time a huge count can take.
 constexpr int32_t kMostChecked = 32;
 
-constexpr const char* kEndsSilently = "the game ends without a message";
-
 std::string Stops(const std::string& message) { return "the game stops with \"" + message + "\""; }
 
 // "a", "a and b", "a, b and c".
@@ -51,6 +49,7 @@ ContentOutcome ContentSteps::Run() {
   DefinitionHeader header;
   // Each step goes on to the next unless start-up would end there; a check always goes on.
   if (ReadHeader(header) && ReadCharacters(header) && InitEngine()) CheckSound();
+  findings_.SumUp();
   // Start-up keeps the definition until it returns; a check is done with it.
   if (mode_ == Mode::Check) definition_.reset();
   ContentReport::Install(before);
@@ -81,7 +80,8 @@ bool ContentSteps::ReadHeader(DefinitionHeader& header) {
     findings_.Add(
         Severity::Error, file, line,
         (line ? "the header lacks " + Listed(missing) : std::string("there is no HEADER section")) +
-            (result == -2 ? ", as far as it is read" : "") + " (" + kEndsSilently + ")");
+            (result == -2 ? ", as far as it is read" : "") + " (" + ContentFindings::kEndsWithBox +
+            ")");
     Ends(ContentOutcome::End::Silent);
   }
   if (header.characterCount > kMostCharacters) {
@@ -156,7 +156,7 @@ bool ContentSteps::ReadCharacters(const DefinitionHeader& header) {
                   (missing.size() == 1 ? "there is no section CHARACTER "
                                        : "there are no sections CHARACTER ") +
                       Listed(missing) + ", which CHARACTERS=" + std::to_string(count) +
-                      " asks for (" + kEndsSilently + ")");
+                      " asks for (" + ContentFindings::kEndsWithBox + ")");
   }
   CheckUnreadSections(count, countMissing);
   if (checking) return true;

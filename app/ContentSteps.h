@@ -23,8 +23,8 @@ class GameEngine;
 class Surface;
 struct DefinitionHeader;
 
-// How start-up ends on the content: the game starts, or ends without a message, or stops
-// after the box `message`.
+// How start-up ends on the content: the game starts, or ends without a box of the content's own
+// (start-up then shows its first error in one), or stops after the box `message`.
 struct ContentOutcome {
   enum class End { Starts, Silent, Stops };
   End end = End::Starts;

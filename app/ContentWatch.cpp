@@ -1,6 +1,7 @@
 // ContentWatch: reloading on a save, and the findings of a save that would not start.
 #include "app/ContentWatch.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "app/ContentSteps.h"
@@ -20,7 +21,7 @@ namespace {
 // What start-up would do with the saved content, when it would not start.
 std::string Outcome(const ContentOutcome& outcome) {
   const std::string would = outcome.end == ContentOutcome::End::Silent
-                                ? "would end without a message"
+                                ? "would show its first error in a box and end"
                                 : "would stop with \"" + outcome.message + "\"";
   return "the game as saved " + would + "; the last good game goes on until a save mends it";
 }
@@ -79,24 +80,51 @@ bool ContentWatch::Reload() {
     ForgetSounds();
   }
   // `objects` now holds the game that is not kept, and releases it.
-  std::vector<std::string> lines;
-  for (const ContentFindings::Finding& finding : findings.Findings()) {
-    lines.push_back(finding.text);
-  }
-  if (!starts) lines.push_back(Outcome(outcome));
-  Show(std::move(lines));
+  Show(findings.Findings(), starts ? "" : Outcome(outcome));
   return starts;
 }
 
-void ContentWatch::Show(std::vector<std::string> findings) {
-  if (findings == findings_) return;
-  for (const std::string& line : findings) WriteErrorLine(line);
-  if (findings.empty()) WriteErrorLine("reloaded: the problems are mended");
-  findings_ = std::move(findings);
+void ContentWatch::Show(const std::vector<ContentFindings::Finding>& findings,
+                        const std::string& outcome) {
+  std::vector<std::string> said;
+  std::vector<std::string> errors;
+  size_t others = 0;
+  for (const ContentFindings::Finding& finding : findings) {
+    said.push_back(finding.text);
+    if (finding.severity == ContentFindings::Severity::Error) {
+      errors.push_back(finding.text);
+    } else {
+      ++others;
+    }
+  }
+  if (!outcome.empty()) {
+    said.push_back(outcome);
+    errors.push_back(outcome);
+  }
+  if (said == findings_) return;
+  // A save that changes little says only what is new, and what the game would do.
+  bool written = false;
+  for (const std::string& line : said) {
+    if (std::find(findings_.begin(), findings_.end(), line) != findings_.end() &&
+        !(written && line == outcome)) {
+      continue;
+    }
+    WriteErrorLine(line);
+    written = true;
+  }
+  if (broken_ && errors.empty()) WriteErrorLine("reloaded: the problems are mended");
+  broken_ = !errors.empty();
+  findings_ = std::move(said);
 
+  // Only what keeps the saved game from starting covers the board; the rest is counted.
+  if (broken_ && others > 0) {
+    errors.push_back("and " + std::to_string(others) +
+                     (others == 1 ? " warning or note" : " warnings and notes") +
+                     " more, on standard error");
+  }
   std::vector<std::string> shown;
-  for (const std::string& finding : findings_) {
-    for (std::string& piece : Wrapped(Printable(finding), kLineWidth)) {
+  for (const std::string& error : errors) {
+    for (std::string& piece : Wrapped(Printable(error), kLineWidth)) {
       shown.push_back(std::move(piece));
     }
   }

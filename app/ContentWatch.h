@@ -2,14 +2,16 @@
 // The game folder is watched; when a file in it is saved, the whole game is read again by
 // start-up's own content steps into new objects, and these take the running game's place only
 // when they would start, with the arrangement kept as far as the new content allows. A save
-// that would not start leaves the running game as it is and shows what is wrong over the play
-// screen, in the checker's words, until a later save mends it. No message box opens during a
-// reload, and a reload never ends the game.
+// that would not start leaves the running game as it is and shows its errors over the play
+// screen, in the checker's words, until a later save mends it; its warnings and notes are
+// counted there in one line, and every finding goes to standard error. No message box opens
+// during a reload, and a reload never ends the game.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "content/ContentFindings.h"
 #include "platform/FolderWatch.h"
 
 class ContentWatch {
@@ -31,14 +33,18 @@ class ContentWatch {
   // Reads the game again now; true when the new content has taken the running one's place.
   bool Reload();
 
-  // What is wrong with the content as last saved, one finding a line; empty when nothing is.
+  // What the check says of the content as last saved, one finding a line, and what start-up
+  // would do when it would not start; empty when nothing is said.
   const std::vector<std::string>& Findings() const { return findings_; }
 
  private:
-  // Puts new findings over the play screen, and on standard error when they differ from the
-  // ones before.
-  void Show(std::vector<std::string> findings);
+  // Puts the errors of a save over the play screen, or clears it when there are none, and says
+  // on standard error the findings not said for the save before; `outcome` is empty when the
+  // save would start.
+  void Show(const std::vector<ContentFindings::Finding>& findings, const std::string& outcome);
 
   FolderWatch folders_;
   std::vector<std::string> findings_;
+  // Errors are shown over the play screen.
+  bool broken_ = false;
 };

@@ -45,7 +45,7 @@ bool OpenDisplay() {
 std::string Verdict(const ContentOutcome& outcome) {
   switch (outcome.end) {
     case ContentOutcome::End::Silent:
-      return "the game ends without a message";
+      return "the game shows its first error in a box and ends";
     case ContentOutcome::End::Stops:
       return "the game stops with \"" + outcome.message + "\"";
     case ContentOutcome::End::Starts:

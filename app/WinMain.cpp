@@ -20,6 +20,7 @@
 #include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
 #include "platform/Errors.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/ProgramOutput.h"
 
@@ -35,8 +36,22 @@ std::string ShellWord(const std::string& text) {
   return quoted + "'";
 }
 
+// The first error, as the check words it but for what the game does about it.
+std::string FirstError(const ContentFindings& findings) {
+  const std::string consequence = std::string(" (") + ContentFindings::kEndsWithBox + ")";
+  for (const ContentFindings::Finding& finding : findings.Findings()) {
+    if (finding.severity != ContentFindings::Severity::Error) continue;
+    std::string text = finding.text;
+    if (text.ends_with(consequence)) text.resize(text.size() - consequence.size());
+    return text;
+  }
+  return "";
+}
+
 // A start that ends on the content says on standard error what the check would say of it (the
-// errors have been said as they were found), then how to see it all at once.
+// errors have been said as they were found), then how to see it all at once. A start that would
+// end without any box, looking like a normal end to a player who started it from a menu, shows
+// its first error and that hint in a box.
 void SayWhyNotStarted(const ContentFindings& findings, const ContentOutcome& outcome) {
   std::error_code ignored;
   const std::string folder = std::filesystem::current_path(ignored).string();
@@ -53,7 +68,14 @@ void SayWhyNotStarted(const ContentFindings& findings, const ContentOutcome& out
       WriteErrorLine(finding.text);
     }
   }
-  WriteErrorLine("run 'tarnwick --check " + ShellWord(folder) + "' to see every problem at once");
+  const std::string hint =
+      "run 'tarnwick --check " + ShellWord(folder) + "' to see every problem at once";
+  if (outcome.end != ContentOutcome::End::Silent) {
+    WriteErrorLine(hint);
+    return;
+  }
+  const std::string error = FirstError(findings);
+  ShowMessageBox(error.empty() ? hint : error + "\n" + hint);
 }
 
 }  // namespace

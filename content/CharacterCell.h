@@ -27,6 +27,8 @@ class CharacterCell {
 
   // Most animation packages of one kind a cell package may declare.
   static constexpr int32_t kMaxPackages = 100;
+  // Pixels the still picture reaches above its square, so that pieces stand upright.
+  static constexpr int32_t kStillRaise = 19;
 
   // Loading from a cell package (0, or a negative code), and giving back all it holds.
   int32_t Load(const char* path);
@@ -42,7 +44,7 @@ class CharacterCell {
   int32_t column = 0;
   int32_t row = 0;
   int32_t xOffset = 0;
-  int32_t yOffset = -19;
+  int32_t yOffset = -kStillRaise;
   int32_t height = 0;
   int32_t width = 0;
   uint8_t shown = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <ostream>
 #include <utility>
 
@@ -16,9 +17,31 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kSeverityNames[] = {"error", "warning", "note"};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// `path` as the fallback reads it: '\' as '/', and repeated separators as one.
+std::string AsSeparated(std::string_view path) {
+  std::string separated;
+  for (char c : path) {
+    if (c == '\\') c = '/';
+    if (c != '/' || separated.empty() || separated.back() != '/') separated += c;
+  }
+  return separated;
+}
+
+// Whether `path` names a place outside the game folder, the working directory: an absolute
+// path elsewhere, or one whose ".." climbs above the folder.
+bool LeadsOutside(const std::string& path) {
+  std::error_code ignored;
+  const fs::path folder = fs::current_path(ignored);
+  const fs::path inside =
+      (folder / AsSeparated(path)).lexically_normal().lexically_relative(folder);
+  return inside.empty() || *inside.begin() == "..";
+}
 
 }  // namespace
 
@@ -70,11 +93,40 @@ std::string ContentFindings::Quote(std::string_view text) {
 
 void ContentFindings::CheckPath(const std::string& path, const std::string& file, int32_t line) {
   const ResolvedPath resolved = ResolveContentPath(path.c_str());
+  if (resolved.match == PathMatch::Missing) return;
+  if (LeadsOutside(path)) {
+    Add(Severity::Warning, file, line,
+        Quote(path) + " lies outside the game folder (the game reads it there, but a copy of " +
+            "the folder lacks it, and --watch does not see it change)");
+  }
   if (resolved.match != PathMatch::Fallback) return;
   realNames_.emplace(path, resolved.path);
-  Add(Severity::Warning, file, line,
-      Quote(path) + " is found only as " + Quote(resolved.path) +
-          ", with letter case ignored and '\\' read as '/'");
+  FallbackPaths& fallback = fallbackPaths_;
+  if (!fallback.written.insert(path).second) return;
+  if (fallback.written.size() == 1) {
+    fallback.file = file;
+    fallback.line = line;
+    fallback.path = path;
+    fallback.found = resolved.path;
+  }
+  fallback.backslashes |= path.find('\\') != std::string::npos;
+  fallback.caseIgnored |= AsSeparated(path) != resolved.path;
+}
+
+void ContentFindings::SumUp() {
+  const FallbackPaths& fallback = fallbackPaths_;
+  if (fallback.written.empty()) return;
+  const std::string how = fallback.caseIgnored && fallback.backslashes
+                              ? "with letter case ignored and '\\' read as '/'"
+                          : fallback.backslashes ? "with '\\' read as '/'"
+                                                 : "with letter case ignored";
+  const std::string example = Quote(fallback.path) + " as " + Quote(fallback.found);
+  const size_t count = fallback.written.size();
+  Add(Severity::Note, fallback.file, fallback.line,
+      count == 1
+          ? "a path written as on Windows is found " + how + " (" + example + "): it works here"
+          : std::to_string(count) + " paths written as on Windows are found " + how +
+                " (the first: " + example + "): they work here");
 }
 
 void ContentFindings::CheckSound(const std::string& path) {
@@ -230,11 +282,12 @@ void ContentFindings::Line(int32_t line, const char* text, Names keys, size_t ma
   }
   if (Quiet(file)) return;
   const std::string_view value = text + key.size();
+  // A path the space makes missing has a finding of its own.
   if (!value.empty() && IsBlank(value.front())) {
-    Warn("the value of '" + key + "' begins with a space, which is part of it");
+    Note("the value of '" + key + "' begins with a space, which is part of it");
   }
   if (!value.empty() && IsBlank(value.back())) {
-    Warn("the value of '" + key + "' ends with a space, which is part of it");
+    Note("the value of '" + key + "' ends with a space, which is part of it");
   }
 }
 
@@ -268,12 +321,18 @@ void ContentFindings::Failure(int32_t code, const std::string& reason, int32_t l
   CloseSection(file);
   std::string consequence =
       "the game stops with \"" + DefinitionFile::PackageFailureMessage(code) + "\"";
+  Severity severity = Severity::Error;
   if (file.kind == Kind::Definition && code == -1) {
-    consequence = "the game ends without a message";
+    consequence = kEndsWithBox;
   } else if (file.kind == Kind::Definition && code == -2) {
+    // The game starts on a complete header all the same; an incomplete one is an error of its own.
+    severity = Severity::Warning;
     consequence = "the game reads no further in the header and shows no board picture";
   }
-  Add(Severity::Error, file.path, at, reason + " (" + consequence + ")");
+  const std::string missing =
+      file.kind == Kind::CharacterPackage && code == -1 ? WithoutHeader(file) : "";
+  Write(severity, file.path, at, reason + missing + " (" + consequence + ")",
+        severity == Severity::Warning);
 }
 
 void ContentFindings::Repeated(const char* key) {
@@ -300,13 +359,31 @@ void ContentFindings::PictureLoaded(Picture which, const char* path, const Surfa
 void ContentFindings::AnimationShown(const char* path) {
   if (open_.empty()) return;
   const OpenFile& file = open_.back();
-  Add(Severity::Note, file.path, file.line,
+  Add(Severity::Warning, file.path, file.line,
       "animation package " + Quote(path) + ": the game shows this path in a box at start");
 }
 
 void ContentFindings::Warn(const std::string& text) {
   if (open_.empty()) return;
   Add(Severity::Warning, open_.back().path, open_.back().line, text);
+}
+
+void ContentFindings::Note(const std::string& text) {
+  if (open_.empty()) return;
+  Add(Severity::Note, open_.back().path, open_.back().line, text);
+}
+
+std::string ContentFindings::WithoutHeader(const OpenFile& file) const {
+  for (const auto& [line, section] : file.record->sections) {
+    if (section.literal == "HEADER") return "";
+  }
+  // The count is then text between sections, which the game skips.
+  const TextFindings::LineFinding count =
+      TextFindings::FirstLineWithKey(TextFindings::FirstBytes(file.path), "CELLS=");
+  return "; there is no [HEADER] section" +
+         (count.line > 0 ? std::string(" above ") + Quote(count.text) + " at line " +
+                               std::to_string(count.line) + ", so that line is never read"
+                         : std::string());
 }
 
 void ContentFindings::CloseSection(OpenFile& file) {

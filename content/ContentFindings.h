@@ -1,10 +1,11 @@
 // ContentFindings: a content report that turns what the readers meet into findings, written as
 // they are found, one a line in the form compilers use so that editors jump to them:
-// "packages/characters/morels.chr:12: warning: ...". Errors are what ends the game at start-up,
-// warnings what it accepts silently though it is almost certainly a mistake, notes what it
-// shows along the way. A finding met again (the game definition is read once per character,
-// a cell package once per cell naming it) is written once. What is wrong with a file's text
-// is worded in TextFindings, what is wrong with a picture in PictureFindings.
+// "packages/characters/morels.chr:12: warning: ...". An error is what keeps the game from
+// starting (it stops with a box, or ends); a warning is what it starts with but shows or plays
+// otherwise than the files say; a note is what changes nothing in play. A finding met again (the
+// game definition is read once per character, a cell package once per cell naming it) is written
+// once. What is wrong with a file's text is worded in TextFindings, what is wrong with a picture in
+// PictureFindings.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,9 @@ class ContentFindings : public ContentReport {
     int32_t number = 0;
     int32_t line = 0;
   };
+
+  // What the game does when the content ends it without a box of its own.
+  static constexpr const char* kEndsWithBox = "the game shows this in a box and ends";
 
   // Warnings and notes written about one file at most; an endless supply of one mistake
   // says nothing more than a hundred of them.
@@ -54,10 +58,14 @@ class ContentFindings : public ContentReport {
   // Every finding written so far, in order.
   const std::vector<Finding>& Findings() const { return findings_; }
 
-  // A warning, about `file` at `line`, when `path` names a file only through the fallback
-  // for content written on a platform that ignores letter case and separates with '\';
-  // findings about that file then name it as it is really named.
+  // What `path`, written in `file` at `line`, says about the game folder: a warning when it
+  // leads out of the folder; a path found only through the fallback for content written on a
+  // platform that ignores letter case and separates with '\' is counted for SumUp, and
+  // findings about its file then name it as it is really named.
   void CheckPath(const std::string& path, const std::string& file, int32_t line);
+  // Findings about the game as a whole, once it has been read: the paths found through the
+  // fallback, in one note.
+  void SumUp();
 
   // Findings about the warning sound at `path`: why a blocked placement would make no sound.
   void CheckSound(const std::string& path);
@@ -128,17 +136,34 @@ class ContentFindings : public ContentReport {
   // A finding about the current line of the current file; Quiet when no more warnings about
   // the file are written, so that a huge file of mistakes is not looked at line by line.
   void Warn(const std::string& text);
+  void Note(const std::string& text);
   static bool Quiet(const OpenFile& file) { return file.record->written > kMostPerFile; }
   // Warnings for the cells of a character package that no section, or two, give a package.
   void CheckCellNumbers(const OpenFile& file);
   // Ends the current section of `file`, with a warning when it is a cell without a package.
   void CloseSection(OpenFile& file);
+  // For a character package whose cells come before any count: how it lacks its HEADER
+  // section, or empty when it has one.
+  std::string WithoutHeader(const OpenFile& file) const;
+
+  // The paths found through the fallback: the first one, where it is written and what it was
+  // found as, and what the fallback had to do for any of them.
+  struct FallbackPaths {
+    std::set<std::string> written;
+    std::string file;
+    int32_t line = 0;
+    std::string path;
+    std::string found;
+    bool caseIgnored = false;
+    bool backslashes = false;
+  };
 
   std::ostream* out_ = nullptr;
   std::vector<OpenFile> open_;
   std::map<std::string, FileRecord> files_;
   // Findings name a file found through the fallback by its real name, for editors to open.
   std::map<std::string, std::string> realNames_;
+  FallbackPaths fallbackPaths_;
   std::set<std::string> written_;
   std::vector<Finding> findings_;
   int32_t counts_[3] = {};

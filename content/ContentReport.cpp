@@ -1,6 +1,8 @@
 // ContentReport: the active report and the readers' ways of telling it.
 #include "content/ContentReport.h"
 
+#include <vector>
+
 #include "display/BitmapFile.h"
 #include "platform/ContentFile.h"
 
@@ -16,6 +18,16 @@ void ContentReport::Install(ContentReport* report) { active = report; }
 
 std::string ContentReport::OpenTrouble(const char* path) {
   if (!active) return "cannot be opened";
+  // Names that differ only in letter case leave the game none to choose.
+  const std::vector<std::string> alike = ResolveContentPath(path).alike;
+  if (!alike.empty()) {
+    std::string names;
+    for (size_t i = 0; i < alike.size(); ++i) {
+      names += (i == 0 ? "'" : i + 1 == alike.size() ? " and '" : ", '") + alike[i] + "'";
+    }
+    return "cannot be opened: " + names + (alike.size() == 2 ? " both" : " all") +
+           " match it with letter case ignored, and the game cannot tell which is meant";
+  }
   const std::string reason = ContentFile::WhyNotOpened(path);
   return reason.empty() ? "cannot be read" : "cannot be opened: " + reason;
 }
@@ -29,7 +41,8 @@ std::string ContentReport::PictureTrouble(const char* path) {
     return "is not a BMP file";
   }
   BitmapFile bitmap;
-  if (!bitmap.Read(path)) return "is damaged, or a kind of BMP file the game does not read";
+  if (bitmap.Read(path)) bitmap.Decode();
+  if (!bitmap.Refusal().empty()) return "is a BMP file the game does not read: " + bitmap.Refusal();
   return "cannot be loaded";
 }
 

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "content/CharacterCell.h"
 #include "content/GameFiles.h"
 #include "display/BitmapFile.h"
 #include "display/DisplayDevice.h"
@@ -14,11 +15,13 @@ using PictureFindings::Finding;
 using Picture = ContentReport::Picture;
 using Severity = ContentFindings::Severity;
 
-// The sizes the play screen draws pictures at; a still picture's height is free.
+// The sizes the play screen draws pictures at; a still picture may be taller than it must.
 using PlayScreen::kBoardSide;
 using PlayScreen::kButtonHeight;
 using PlayScreen::kButtonWidth;
 constexpr int32_t kStillWidth = PlayScreen::kSquareSide;
+// A still picture drawn from above its square reaches the square's bottom edge from this height.
+constexpr int32_t kStillHeight = PlayScreen::kSquareSide + CharacterCell::kStillRaise;
 
 std::string Size(int32_t width, int32_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
@@ -97,6 +100,14 @@ std::vector<Finding> Check(Picture which, const char* path, const Surface* surfa
         findings.push_back(OnLine("still picture " + Quote(path) + " is " +
                                   std::to_string(size.right) + " pixels wide, not " +
                                   std::to_string(kStillWidth)));
+      }
+      if (surface && size.bottom < kStillHeight) {
+        findings.push_back(OnLine(
+            "still picture " + Quote(path) + " is " + std::to_string(size.bottom) +
+            " pixels high, less than " + std::to_string(kStillHeight) +
+            " (the game draws it from " + std::to_string(CharacterCell::kStillRaise) +
+            " pixels above its square, so it floats " + std::to_string(kStillHeight - size.bottom) +
+            " pixels above the square's bottom edge)"));
       }
       break;
     case Picture::Overlay:

@@ -24,6 +24,18 @@ std::string Quote(std::string_view text) { return ContentFindings::Quote(text); 
 // The text the game reads: up to a byte 0x1A, which ends a file.
 std::string_view ReadText(std::string_view bytes) { return bytes.substr(0, bytes.find('\x1A')); }
 
+// Hands each line of the text the game reads, with its number, to `take` until it says to stop.
+template <typename Take>
+void EachLine(std::string_view bytes, Take take) {
+  const std::string_view text = ReadText(bytes);
+  int32_t line = 1;
+  for (size_t start = 0; start < text.size(); ++line) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    if (take(line, text.substr(start, end - start))) return;
+    start = end + 1;
+  }
+}
+
 char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Edits (insertions, deletions, replacements) between two names, letter case ignored.
@@ -151,19 +163,26 @@ std::string HowSaved(std::string_view bytes) {
 
 std::vector<LineFinding> NulBytes(std::string_view bytes) {
   std::vector<LineFinding> findings;
-  const std::string_view text = ReadText(bytes);
-  int32_t line = 1;
-  for (size_t start = 0; start < text.size(); ++line) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    const std::string_view lineText = text.substr(start, end - start);
-    const size_t nul = lineText.find('\0');
+  EachLine(bytes, [&findings](int32_t line, std::string_view text) {
+    const size_t nul = text.find('\0');
     if (nul != std::string_view::npos) {
       findings.push_back({line, "the line holds a NUL byte, and is read only up to it: as " +
-                                    Quote(lineText.substr(0, nul))});
+                                    Quote(text.substr(0, nul))});
     }
-    start = end + 1;
-  }
+    return false;
+  });
   return findings;
+}
+
+LineFinding FirstLineWithKey(std::string_view bytes, const char* key) {
+  LineFinding found;
+  EachLine(bytes, [&found, key](int32_t line, std::string_view text) {
+    if (text.ends_with('\r')) text.remove_suffix(1);
+    if (!SectionScanner::Matches(std::string(text).c_str(), key)) return false;
+    found = {line, std::string(text)};
+    return true;
+  });
+  return found;
 }
 
 std::string UnknownLine(std::string_view text, Names keys) {

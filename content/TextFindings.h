@@ -26,6 +26,8 @@ std::string FirstBytes(const std::string& path);
 std::string HowSaved(std::string_view bytes);
 // The lines that hold a NUL byte, which the game reads only up to it.
 std::vector<LineFinding> NulBytes(std::string_view bytes);
+// The first line that begins with `key`, letter case ignored, as written (line 0 for none).
+LineFinding FirstLineWithKey(std::string_view bytes, const char* key);
 
 // Why a body line that matches none of `keys` is ignored, and what was likely meant; empty for
 // a blank line or a comment.

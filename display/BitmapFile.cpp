@@ -98,39 +98,58 @@ std::vector<uint8_t> ScaleTable(int bits) {
   return table;
 }
 
-// True when every pixel of an 8-bit palette picture names a colour of its palette.
-bool IndexesInPalette(const SDL_Surface& picture) {
-  if (picture.format->BitsPerPixel != 8) return false;
+// The first colour an 8-bit palette picture names past its palette's end, or -1 when every
+// pixel names one of its colours.
+int IndexPastPalette(const SDL_Surface& picture) {
   const int colors = picture.format->palette->ncolors;
   for (int y = 0; y < picture.h; ++y) {
     const auto* row = static_cast<const uint8_t*>(picture.pixels) + ptrdiff_t{y} * picture.pitch;
     for (int x = 0; x < picture.w; ++x) {
-      if (row[x] >= colors) return false;
+      if (row[x] >= colors) return row[x];
     }
   }
-  return true;
+  return -1;
+}
+
+std::string Size(int64_t width, int64_t height) {
+  return std::to_string(width) + " x " + std::to_string(height);
 }
 
 }  // namespace
 
 bool BitmapFile::Read(const char* path) {
+  refusal_.clear();
   ContentFile file(path);
-  if (!file.IsOpen() || file.Size() > kMaxFileBytes) return false;
+  if (!file.IsOpen()) return Refuse("it cannot be opened");
+  if (file.Size() > kMaxFileBytes) {
+    return Refuse("it is " + std::to_string(file.Size()) +
+                  " bytes long, more than any picture the game takes can need");
+  }
   // The whole file as long as it was when opened; a file cut meanwhile is refused.
   std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
   for (size_t taken = 0; taken < bytes.size();) {
     const ssize_t got = file.Read(bytes.data() + taken, bytes.size() - taken);
-    if (got <= 0) return false;
+    if (got <= 0) return Refuse("it changed while it was read");
     taken += static_cast<size_t>(got);
   }
   return Parse(std::move(bytes));
 }
 
 bool BitmapFile::Parse(std::vector<uint8_t> bytes) {
+  refusal_.clear();
   bytes_ = std::move(bytes);
-  if (bytes_.size() <= static_cast<size_t>(kMaxFileBytes) && CheckHeaders()) return true;
+  if (bytes_.size() > static_cast<size_t>(kMaxFileBytes)) {
+    Refuse("it is longer than any picture the game takes can need");
+  } else if (CheckHeaders()) {
+    return true;
+  }
   bytes_.clear();
   width_ = height_ = 0;
+  return false;
+}
+
+bool BitmapFile::Refuse(std::string why) const {
+  refusal_ = std::move(why);
   return false;
 }
 
@@ -170,9 +189,15 @@ bool BitmapFile::CheckHeaders() {
 
 bool BitmapFile::CheckFileHeader(Headers& headers) const {
   const size_t size = bytes_.size();
-  if (size < kHeaderSizeFieldEnd || bytes_[0] != 'B' || bytes_[1] != 'M') return false;
+  if (size < 2 || bytes_[0] != 'B' || bytes_[1] != 'M') return Refuse("it is not a BMP file");
+  if (size < kHeaderSizeFieldEnd) return Refuse("it ends inside its headers");
   headers.size = Read32(kHeaderSizeField);
-  if (!HeaderSizeKnown(headers.size) || size < kFileHeaderSize + headers.size) return false;
+  if (!HeaderSizeKnown(headers.size)) {
+    return Refuse("its header is " + std::to_string(headers.size) +
+                  " bytes long, a kind of header the game does not read (it reads headers of "
+                  "12, 40, 52, 56, 64, 108 and 124 bytes)");
+  }
+  if (size < kFileHeaderSize + headers.size) return Refuse("it ends inside its headers");
   headers.core = headers.size == kCoreHeaderSize;
   headers.dataStart = kFileHeaderSize + headers.size;
   return true;
@@ -199,12 +224,26 @@ bool BitmapFile::CheckSize(Headers& headers) {
   if (topDown_) headers.height = -headers.height;
   const int64_t width = headers.width;
   const int64_t height = headers.height;
-  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
-  return width * height <= kMaxPixels && headers.planes == 1;
+  if (width < 1 || height < 1)
+    return Refuse("its header gives it no pixels: " + Size(width, height));
+  if (width > kMaxSide || height > kMaxSide) {
+    return Refuse("it is " + Size(width, height) + " pixels, more than the " +
+                  std::to_string(kMaxSide) + " a side the game takes");
+  }
+  if (width * height > kMaxPixels) {
+    return Refuse("it is " + Size(width, height) +
+                  " pixels, more than the 4096 x 4096 in all the "
+                  "game takes");
+  }
+  if (headers.planes != 1) {
+    return Refuse("its header gives " + std::to_string(headers.planes) + " planes, not 1");
+  }
+  return true;
 }
 
 bool BitmapFile::CheckBitCount(const Headers& headers) const {
   // A core header knows only 1, 4, 8 and 24 bits.
+  const std::string bits = std::to_string(bitCount_) + " bits a pixel";
   switch (bitCount_) {
     case 1:
     case 4:
@@ -214,25 +253,42 @@ bool BitmapFile::CheckBitCount(const Headers& headers) const {
     case 2:
     case 16:
     case 32:
-      return !headers.core;
+      return !headers.core || Refuse("it has an OS/2 1.x header, which has no " + bits);
     default:
-      return false;
+      return Refuse("it has " + bits + ", which no BMP file has");
   }
 }
 
 bool BitmapFile::CheckCompression(const Headers& headers) const {
   // Run-length encoded pictures are always stored bottom-up.
+  const std::string bits = std::to_string(bitCount_) + " bits a pixel";
+  const bool os2 = headers.size == kOs2HeaderSize;
   switch (headers.compression) {
     case kRgb:
       return true;
     case kRle8:
-      return bitCount_ == 8 && !topDown_;
-    case kRle4:
-      return bitCount_ == 4 && !topDown_;
+    case kRle4: {
+      const std::string kind = headers.compression == kRle8 ? "RLE8" : "RLE4";
+      if (bitCount_ != (headers.compression == kRle8 ? 8u : 4u)) {
+        return Refuse("it is run-length encoded as " + kind + " with " + bits + ", which " + kind +
+                      " does not take");
+      }
+      return !topDown_ || Refuse("it is run-length encoded (" + kind +
+                                 ") and stored top-down, which a "
+                                 "run-length encoded picture cannot be");
+    }
     case kBitfields:
-      return headers.size != kOs2HeaderSize && (bitCount_ == 16 || bitCount_ == 32);
+      if (os2) return Refuse("it is compressed with Huffman coding, which the game does not read");
+      return bitCount_ == 16 || bitCount_ == 32 ||
+             Refuse("it has channel masks (BITFIELDS) with " + bits + "; masks need 16 or 32");
+    case 4:
+      return Refuse(os2 ? "it is run-length encoded as RLE24, which the game does not read"
+                        : "it holds a JPEG picture, which the game does not read");
+    case 5:
+      return Refuse("it holds a PNG picture, which the game does not read");
     default:
-      return false;
+      return Refuse("its compression is " + std::to_string(headers.compression) +
+                    ", which the game does not know");
   }
 }
 
@@ -241,7 +297,8 @@ bool BitmapFile::ReadMasks(Headers& headers) {
   const bool bitfields = headers.compression == kBitfields;
   if (bitfields) {
     if (headers.size == kInfoHeaderSize) headers.dataStart += kMasksSize;
-    if (bytes_.size() < kMasksOffset + kMasksSize) return false;
+    if (bytes_.size() < kMasksOffset + kMasksSize)
+      return Refuse("it ends inside its channel masks");
     for (int channel = 0; channel < 3; ++channel) {
       masks_[channel] = Read32(kMasksOffset + 4 * static_cast<size_t>(channel));
     }
@@ -250,7 +307,11 @@ bool BitmapFile::ReadMasks(Headers& headers) {
   } else {
     masks_[0] = 0xFF0000, masks_[1] = 0x00FF00, masks_[2] = 0x0000FF;
   }
-  if (!CheckMasks()) return false;
+  if (!CheckMasks()) {
+    return Refuse(
+        "its channel masks are unusable: each must be one unbroken run of bits within "
+        "the pixel, apart from the others");
+  }
   if (bitCount_ == 32 && bitfields && headers.size >= kRgbaMasksHeaderSize) {
     alphaMask_ = Read32(kMasksOffset + kMasksSize);
   }
@@ -260,20 +321,27 @@ bool BitmapFile::ReadMasks(Headers& headers) {
 bool BitmapFile::CheckPalette(const Headers& headers) const {
   if (bitCount_ > 8) return true;
   const uint64_t most = uint64_t{1} << bitCount_;
-  if (headers.colorsUsed > most) return false;
+  if (headers.colorsUsed > most) {
+    return Refuse("its palette has " + std::to_string(headers.colorsUsed) + " colours, more than " +
+                  std::to_string(bitCount_) + " bits a pixel can name");
+  }
   const uint64_t entries = headers.colorsUsed ? headers.colorsUsed : most;
   const uint64_t entrySize = headers.core ? kCorePaletteEntrySize : kInfoPaletteEntrySize;
-  return headers.dataStart + entries * entrySize <= bytes_.size();
+  return headers.dataStart + entries * entrySize <= bytes_.size() ||
+         Refuse("it ends inside its palette");
 }
 
 bool BitmapFile::CheckPixels(const Headers& headers) {
   const size_t size = bytes_.size();
   pixelOffset_ = Read32(kPixelOffsetField);
-  if (pixelOffset_ < headers.dataStart || pixelOffset_ >= size) return false;
+  if (pixelOffset_ < headers.dataStart || pixelOffset_ >= size) {
+    return Refuse("its pixels are said to start at byte " + std::to_string(pixelOffset_) +
+                  ", which is not between its headers and its end");
+  }
   stride_ = static_cast<size_t>((headers.width * bitCount_ + 31) / 32 * 4);
   const bool encoded = headers.compression == kRle8 || headers.compression == kRle4;
   if (!encoded && stride_ * static_cast<size_t>(headers.height) > size - pixelOffset_) {
-    return false;
+    return Refuse("it ends before its last row of pixels");
   }
   width_ = static_cast<int32_t>(headers.width);
   height_ = static_cast<int32_t>(headers.height);
@@ -309,8 +377,28 @@ SdlSurfacePtr BitmapFile::Decode() const {
   if (bitCount_ == 16 || bitCount_ == 32) return UnpackDirectColor();
   SdlSurfacePtr picture(
       SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes_.data(), static_cast<int>(bytes_.size())), SDL_TRUE));
-  if (!picture || picture->w != width_ || picture->h != height_) return nullptr;
-  if (picture->format->palette && !IndexesInPalette(*picture)) return nullptr;
+  if (!picture) {
+    Refuse(std::string("it cannot be decoded: ") + SDL_GetError());
+    return nullptr;
+  }
+  if (picture->w != width_ || picture->h != height_) {
+    Refuse("it decodes to " + Size(picture->w, picture->h) + " pixels, not the " +
+           Size(width_, height_) + " its header gives");
+    return nullptr;
+  }
+  if (!picture->format->palette) return picture;
+  // SDL widens every palette picture to 8 bits a pixel.
+  if (picture->format->BitsPerPixel != 8) {
+    Refuse("SDL decodes it to a palette picture of " +
+           std::to_string(picture->format->BitsPerPixel) + " bits a pixel");
+    return nullptr;
+  }
+  const int index = IndexPastPalette(*picture);
+  if (index >= 0) {
+    Refuse("a pixel names colour " + std::to_string(index) + " of its palette, which holds " +
+           std::to_string(picture->format->palette->ncolors) + " colours");
+    return nullptr;
+  }
   return picture;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "display/Surface.h"
@@ -36,6 +37,10 @@ class BitmapFile {
   // formats, are unpacked here into 8 bits a channel. Null when the picture cannot be decoded.
   SdlSurfacePtr Decode() const;
 
+  // Why the last Read, Parse or Decode refused the picture, as a clause about it for an author
+  // to read ("its header is 41 bytes long, ..."); empty when it did not.
+  const std::string& Refusal() const { return refusal_; }
+
  private:
   // The header checks, one step per part of the file in file order: the file header; the
   // picture's header, core (OS/2 1.x) or info and longer; its size and planes; its bit count
@@ -56,6 +61,8 @@ class BitmapFile {
   SdlSurfacePtr UnpackDirectColor() const;
   uint32_t Read16(size_t offset) const;
   uint32_t Read32(size_t offset) const;
+  // Notes why the picture is refused, and says it is.
+  bool Refuse(std::string why) const;
 
   std::vector<uint8_t> bytes_;
   int32_t width_ = 0;
@@ -66,4 +73,6 @@ class BitmapFile {
   size_t stride_ = 0;
   uint32_t masks_[3] = {};
   uint32_t alphaMask_ = 0;
+  // Said by the const checks and Decode too, which change nothing else.
+  mutable std::string refusal_;
 };

@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -37,30 +39,26 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The one entry of `folder` whose name is `name` but for letter case, into `found`. False when
-// there is none, when two differ only in case (the home platform could not hold both, so the
-// content cannot mean either), and when the budget of entries runs out before the end.
+// The entries of `folder` whose names are `name` but for letter case, into `found`. False when
+// the budget of entries runs out before the end. More than one means none: the home platform
+// could not hold both, so the content cannot mean either.
 bool FindIgnoringCase(const std::string& folder, std::string_view name, size_t& budget,
-                      std::string& found) {
+                      std::vector<std::string>& found) {
   const FolderPtr entries(::opendir(folder.c_str()));
   if (!entries) return false;
-  bool seen = false;
   while (const dirent* entry = ::readdir(entries.get())) {
     if (budget == 0) return false;
     --budget;
-    if (!SameIgnoringCase(entry->d_name, name)) continue;
-    if (seen) return false;
-    found = entry->d_name;
-    seen = true;
+    if (SameIgnoringCase(entry->d_name, name)) found.emplace_back(entry->d_name);
   }
-  return seen;
+  return true;
 }
 
 }  // namespace
 
 ResolvedPath ResolveContentPath(const char* path) {
   if (!path || *path == '\0') return {};
-  if (Exists(path)) return {path, PathMatch::Exact};
+  if (Exists(path)) return {path, PathMatch::Exact, {}};
   const std::string_view given(path);
 
   std::string resolved = IsSeparator(given.front()) ? "/" : "";
@@ -77,15 +75,24 @@ ResolvedPath ResolveContentPath(const char* path) {
     // A component that exists as written is kept; "." and ".." always do, so the system
     // resolves them as on any other path.
     if (Exists(resolved)) continue;
-    std::string found;
+    std::vector<std::string> found;
     const std::string folder = folderLength == 0 ? "." : resolved.substr(0, folderLength);
-    if (!FindIgnoringCase(folder, name, budget, found)) return {};
-    resolved.replace(folderLength, std::string::npos, found);
+    if (!FindIgnoringCase(folder, name, budget, found) || found.size() != 1) {
+      ResolvedPath missing;
+      if (found.size() > 1) {
+        std::sort(found.begin(), found.end());
+        for (const std::string& entry : found) {
+          missing.alike.push_back(resolved.substr(0, folderLength) + entry);
+        }
+      }
+      return missing;
+    }
+    resolved.replace(folderLength, std::string::npos, found.front());
   }
   // A trailing separator asks for a folder, as it does on an exact path.
   if (IsSeparator(given.back()) && resolved.back() != '/') resolved += '/';
   if (!Exists(resolved)) return {};
-  return {std::move(resolved), PathMatch::Fallback};
+  return {std::move(resolved), PathMatch::Fallback, {}};
 }
 
 ContentFile::ContentFile(const char* path) {

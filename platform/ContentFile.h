@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // How a content path was found: as written; only by reading '\' as a separator and ignoring
 // letter case; or not at all.
@@ -15,6 +16,9 @@ struct ResolvedPath {
   // The path to open: the given one when Exact, the one found when Fallback, empty when Missing.
   std::string path;
   PathMatch match = PathMatch::Missing;
+  // When Missing because a folder holds several entries that differ from a component only in
+  // letter case: their paths, sorted, so that a finding can name them all.
+  std::vector<std::string> alike;
 };
 
 // Content written on a platform whose file names ignore letter case names `Images\Board.BMP`

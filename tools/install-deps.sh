@@ -12,7 +12,7 @@ if [ "${1:-}" = "--test" ]; then
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
     xvfb openbox xdotool x11-utils x11-xserver-utils wmctrl imagemagick python3 valgrind
     desktop-file-utils appstream appstream-util lintian groff-base clang-format weston xwayland
-    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
+    dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 sox
   )
 fi
 

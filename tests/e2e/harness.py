@@ -35,9 +35,10 @@ PLAY_TITLE = "Tarnwick"
 BOX_TITLE = "Tarnwick"
 # Every message box the program shows is also written to standard error with this prefix.
 MESSAGE_PREFIX = "Tarnwick: "
-# A start that fails also says what is wrong in the check's form, then how to run the check.
-FINDING = re.compile(r"^.+?(:\d+)?: (error|warning|note): "
-                     r"|^run 'tarnwick --check .+' to see every problem at once$")
+# A start that fails also says what is wrong in the check's form, then how to run the check;
+# a box that says both, on a start that would end without one, is a box.
+HINT = r"run 'tarnwick --check .+' to see every problem at once$"
+FINDING = re.compile(rf"^(?!.+ {HINT}).+?(:\d+)?: (error|warning|note): |^{HINT}")
 # The display's report of pictures still alive when it closes: no way of ending may show it.
 BUFFERS_ALIVE = "Failed to Release DirectDraw object. Buffers still exist"
 

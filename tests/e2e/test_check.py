@@ -10,7 +10,43 @@ import tempfile
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
-from test_content import as_written_on_the_home_platform  # noqa: E402
+from test_content import as_written_on_the_home_platform, edit, windows_made  # noqa: E402
+from test_content import line_of as sample_line  # noqa: E402
+
+STILL, CELL = "images/cells/inkcap_1.bmp", "packages/cells/inkcap_1.cel"
+STOPS, STARTS = "the game stops with \"Failed to process package. Error ", "the game starts with 5"
+# What the screen would show otherwise than the files say, on copies of the sample game: the
+# finding, the start of one line, and the end of the summary.
+SHOWN_OTHERWISE = [
+    ("floating still", lambda f: subprocess.run(["convert", "-size", "41x41", "xc:red",
+                                                 f"BMP3:{f / STILL}"], check=True),
+     sample_line(CELL, "STILL=") + f": warning: still picture '{STILL}' is 41 pixels high, less "
+     "than 60 (the game draws it from 19 pixels above its square, so it floats 19 pixels", STARTS),
+    ("background outside the folder", lambda f: (
+        os.rename(f / "images/Board.bmp", f.parent / "Board.bmp"),
+        edit(f / "packages/morrels.pkg", "=images/Board.bmp", "=../Board.bmp")),
+     sample_line("packages/morrels.pkg", "BACKGROUND=") + ": warning: '../Board.bmp' lies outside "
+     "the game folder (the game reads it there, but a copy of the folder lacks it, and --watch "
+     "does not see it change)", STARTS),
+    ("background not a BMP", lambda f: shutil.copy(f / CELL, f / "images/Board.bmp"),
+     sample_line("packages/morrels.pkg", "BACKGROUND=") + ": warning: background picture "
+     "'images/Board.bmp' is not a BMP file (the game reads no further", STARTS),
+    ("names alike but for letter case", lambda f: (
+        shutil.copy(f / STILL, f / "images/cells/INKCAP_1.bmp"),
+        edit(f / CELL, STILL, "images/cells/Inkcap_1.bmp")),
+     sample_line(CELL, "STILL=") + ": error: still picture 'images/cells/Inkcap_1.bmp' cannot be "
+     "opened: 'images/cells/INKCAP_1.bmp' and 'images/cells/inkcap_1.bmp' both match it",
+     STOPS + "-22"),
+    ("character package without its header line",
+     lambda f: edit(f / "packages/characters/puffballs.chr", "[HEADER]\n", ""),
+     "packages/characters/puffballs.chr:10: error: section 'CELL 0' comes before any CELLS= "
+     "line; there is no [HEADER] section above 'CELLS=2' at line 8, so that line is never read",
+     STOPS + "-1"),
+    ("picture of a kind not read", lambda f: shutil.copy(
+        harness.REPO / "tests/display/bmpsuite/b/rletopdown.bmp", f / STILL),
+     sample_line(CELL, "STILL=") + f": error: still picture '{STILL}' is a BMP file the game does "
+     "not read: it is run-length encoded (RLE8) and stored top-down", STOPS + "-22"),
+]
 
 
 def line_of(path, text):
@@ -66,14 +102,23 @@ class CheckTest(harness.TestCase):
                                     '"Failed to process package. Error -21"')
         self.assertEqual(code, 1)
 
-    def test_game_written_on_the_home_platform_gets_warnings_only(self):
-        code, lines = self.check(as_written_on_the_home_platform)
-        self.assertTrue(lines[:-1])
-        # Each finding names the file as it is really named, for an editor to open.
-        self.assertTrue(all(": warning: " in line and " is found only as " in line
-                            and "\\" not in line.split(":")[0] for line in lines[:-1]), lines)
-        self.assertTrue(lines[-1].endswith(": the game starts with 5 characters"), lines)
-        self.assertEqual(code, 0)
+    def test_game_written_on_the_home_platform_gets_one_note(self):
+        for made in (windows_made, as_written_on_the_home_platform):
+            code, lines = self.check(made)
+            # The note names the file as it is really named, for an editor to open.
+            self.assertRegex(lines[0], r"^(packages|PACKAGES)/(morrels.pkg|Morrels.PKG)(:\d+)?: note: "
+                             r"\d+ paths written as on Windows are found with letter case ignored "
+                             r"and '\\' read as '/' \(the first: .*\): they work here$")
+            self.assertEqual(lines[1:], ["0 errors, 0 warnings, 1 note: the game starts with 5 "
+                                         "characters"])
+            self.assertEqual(code, 0)
+
+    def test_what_the_screen_shows_otherwise_is_found(self):
+        for name, change, finding, summary in SHOWN_OTHERWISE:
+            with self.subTest(name):
+                _, lines = self.check(change)
+                self.assertTrue(any(line.startswith(finding) for line in lines[:-1]), lines)
+                self.assertIn(": " + summary, lines[-1])
 
 
 if __name__ == "__main__":

@@ -40,13 +40,17 @@ def replace_with_fifo(name):
     return change
 
 
-def as_written_on_the_home_platform(folder):
-    """Every path inside the files in capitals with '\\' separators, and the files and folders
-    themselves named in other letter case."""
+def windows_made(folder):
+    """Every path inside the files in capitals with '\\' separators."""
     for file in (folder / "packages").rglob("*.*"):
         file.write_text(PATH_KEY.sub(
             lambda m: m.group(1) + "=" + m.group(2).upper().replace("/", "\\"),
             file.read_text()))
+
+
+def as_written_on_the_home_platform(folder):
+    """A Windows-made game whose files and folders are named in other letter case too."""
+    windows_made(folder)
     for old, new in [("packages/morrels.pkg", "packages/Morrels.PKG"), ("packages", "PACKAGES"),
                      ("images/GridOverlay.bmp", "images/gridoverlay.BMP"), ("images", "Images"),
                      ("sounds/bleep14.wav", "sounds/Bleep14.WAV"), ("sounds", "SOUNDS")]:
@@ -65,25 +69,41 @@ def remove(name):
 
 DEFINITION = "packages/morrels.pkg"
 FAILED = "Failed to process package. Error "
-NO_HEADER = f"{DEFINITION}: error: there is no HEADER section (the game ends without a message)"
+NO_HEADER = f"{DEFINITION}: error: there is no HEADER section"
 NOT_FOUND = "cannot be opened: No such file or directory"
+NO_SECTION = line_of(DEFINITION, "CHARACTERS=") + ": error: there is no section CHARACTER "
+# A start that would end without a box of its own shows its first error and the check's hint.
+HINT = "run 'tarnwick --check {folder}' to see every problem at once"
+
+
+def saved_as(encoding):
+    return lambda f: (f / DEFINITION).write_text((harness.GAME_DIR / DEFINITION).read_text(),
+                                                 encoding=encoding)
+
 
 # How a broken copy of the sample game starts: the boxes it shows, whether it then plays, and
 # the findings it writes to standard error beside them, each the start of one line.
 FAILED_STARTS = [
-    ("no definition", remove(DEFINITION), [], False,
+    ("no definition", remove(DEFINITION), [f"{DEFINITION}: error: the game definition {NOT_FOUND}"
+                                           f" {HINT}"], False,
      [f"{DEFINITION}: error: the game definition {NOT_FOUND}"]),
-    ("space before '='", lambda f: edit(f / DEFINITION, "NAME=", "NAME ="), [], False,
+    ("space before '='", lambda f: edit(f / DEFINITION, "NAME=", "NAME ="),
+     [line_of(DEFINITION, "[HEADER]") + f": error: the header lacks NAME= {HINT}"], False,
      [line_of(DEFINITION, "NAME=") + ": warning: 'NAME =' is not the key 'NAME='",
-      line_of(DEFINITION, "[HEADER]") + ": error: the header lacks NAME= (the game ends"]),
-    ("UTF-32", lambda f: (f / DEFINITION).write_text(
-        (harness.GAME_DIR / DEFINITION).read_text(), encoding="utf-32-le"), [], False,
+      line_of(DEFINITION, "[HEADER]") + ": error: the header lacks NAME= (the game shows this"]),
+    ("number written as a word", lambda f: edit(f / DEFINITION, "CHARACTERS=5", "CHARACTERS=five"),
+     [line_of(DEFINITION, "[HEADER]") + ": error: the header lacks a CHARACTERS= other than 0 "
+      + HINT], False, []),
+    ("UTF-32", saved_as("utf-32-le"), [f"{NO_HEADER} {HINT}"], False,
      [f"{DEFINITION}: warning: the file is saved as UTF-32: the game reads none of its lines as "
       "written; save it as UTF-8 (or ASCII) without a byte-order mark", NO_HEADER]),
+    ("UTF-16", saved_as("utf-16"), [f"{NO_HEADER} {HINT}"], False,
+     [f"{DEFINITION}: warning: the file is saved as UTF-16 (it begins with a byte-order mark)"]),
+    ("sections numbered from 1", lambda f: edit(f / DEFINITION, "[CHARACTER 0]", "[CHARACTER 5]"),
+     [f"{NO_SECTION}0, which CHARACTERS=5 asks for {HINT}"], False, []),
     ("section numbered twice", lambda f: edit(f / DEFINITION, "[CHARACTER 2]", "[CHARACTER 1]"),
-     [], False,
-     [line_of(DEFINITION, "CHARACTERS=") + ": error: there is no section CHARACTER 2, which "
-      "CHARACTERS=5 asks for (the game ends without a message)",
+     [f"{NO_SECTION}2, which CHARACTERS=5 asks for {HINT}"], False,
+     [f"{NO_SECTION}2, which CHARACTERS=5 asks for (the game shows this in a box and ends)",
       line_of(DEFINITION, "[CHARACTER 2]") + ": warning: section 'CHARACTER 1' is never read: the "
       "one at line " + line_of(DEFINITION, "[CHARACTER 1]").split(":")[1] + " comes first"]),
     ("character package", remove("packages/characters/puffballs.chr"), [FAILED + "-11"], False,
@@ -104,6 +124,9 @@ FAILED_STARTS = [
     ("button picture", remove("images/buttons/inkcap_up.bmp"), [], True,
      [line_of(DEFINITION, "Button_Up=images/buttons/inkcap_up") + ": warning: button picture "
       f"'images/buttons/inkcap_up.bmp' {NOT_FOUND}; the button stays empty"]),
+    ("background", remove("images/Board.bmp"), [], True,
+     [line_of(DEFINITION, "BACKGROUND=") + ": warning: background picture 'images/Board.bmp' "
+      f"{NOT_FOUND} (the game reads no further in the header and shows no board picture)"]),
 ]
 
 
@@ -142,6 +165,8 @@ class ContentTest(harness.TestCase):
         for name, change, boxes, plays, findings in FAILED_STARTS:
             with self.subTest(name):
                 game = self.start_game(sample_game_with(change))
+                folder = os.path.realpath(game.dir)
+                boxes = [box.format(folder=folder) for box in boxes]
                 for box in boxes:
                     game.wait_message(box)
                     game.dismiss_box()
@@ -151,11 +176,9 @@ class ContentTest(harness.TestCase):
                 said = game.findings()
                 for finding in findings:
                     self.assertTrue(any(line.startswith(finding) for line in said), (finding, said))
-                folder = os.path.realpath(game.dir)
-                hint = f"run 'tarnwick --check {folder}' to see every problem at once"
-                self.assertEqual(said[-1] == hint, not plays, said)
+                self.assertEqual(game.said()[-1].endswith(HINT.format(folder=folder)), not plays)
                 missing = [f"no game found: {DEFINITION} is missing in {folder}"]
-                self.assertEqual(game.messages(), missing if name == "no definition" else boxes)
+                self.assertEqual(game.messages(), (missing if name == "no definition" else []) + boxes)
 
     def test_animation_package_shows_its_path(self):
         def declare_animation(folder):
@@ -177,19 +200,20 @@ class ContentTest(harness.TestCase):
         failed = "Failed to process package. Error "
         unreadable = "no game found: packages/morrels.pkg is not a readable file (it is not a " \
             "regular file) in "
-        for name, message in [("packages/morrels.pkg", None),
+        for name, message in [(DEFINITION, f"{DEFINITION}: error: the game definition cannot be "
+                               f"opened: it is not a regular file {HINT}"),
                               ("packages/characters/puffballs.chr", failed + "-11"),
                               ("packages/cells/inkcap_1.cel", failed + "-21"),
                               ("images/cells/inkcap_1.bmp", failed + "-22"),
                               ("images/GridOverlay.bmp", "Failed to initialize game engine.")]:
             with self.subTest(name):
                 game = self.start_game(sample_game_with(replace_with_fifo(name)))
-                if message:
-                    game.wait_message(message)
-                    game.dismiss_box()
+                folder = os.path.realpath(game.dir)
+                game.wait_message(message.format(folder=folder))
+                game.dismiss_box()
                 self.assertEqual(game.wait_exit(), 0)
-                expected = message or unreadable + os.path.realpath(game.dir)
-                self.assertEqual(game.messages(), [expected])
+                self.assertEqual(game.messages(), ([unreadable + folder] if name == DEFINITION
+                                                   else []) + [message.format(folder=folder)])
 
         # The background and the warning sound do not stop the game; it plays on without them.
         def background_and_sound(folder):

@@ -41,20 +41,27 @@ class StartupTest(harness.TestCase):
         game.key(play, "F12")
         self.assertEqual(game.wait_exit(), 0)
 
-    def test_no_content_at_all_ends_silently_with_a_hint_on_stderr(self):
+    def test_no_content_at_all_says_why_in_a_box(self):
         game = start_past_dialog(self, "empty")
+        game.dismiss_box()
         self.assertEqual(game.wait_exit(), 0)
+        folder = os.path.realpath(game.dir)
         self.assertEqual(game.messages(), [
-            f"no game found: packages/morrels.pkg is missing in {os.path.realpath(game.dir)}"])
+            f"no game found: packages/morrels.pkg is missing in {folder}",
+            "packages/morrels.pkg: error: the game definition cannot be opened: No such file or "
+            f"directory run 'tarnwick --check {folder}' to see every problem at once"])
 
-    def test_an_empty_definition_ends_silently(self):
+    def test_an_empty_definition_says_why_in_a_box(self):
         def empty_definition(folder):
             (folder / "packages").mkdir()
             (folder / "packages" / "morrels.pkg").write_text("")
 
         game = start_past_dialog(self, empty_definition)
+        game.dismiss_box()
         self.assertEqual(game.wait_exit(), 0)
-        self.assertEqual(game.messages(), [])
+        self.assertEqual(game.messages(), [
+            "packages/morrels.pkg: error: there is no HEADER section run 'tarnwick --check "
+            f"{os.path.realpath(game.dir)}' to see every problem at once"])
 
     def test_f12_ends_the_game(self):
         game = start_past_dialog(self)

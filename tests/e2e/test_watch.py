@@ -8,6 +8,7 @@ import sys
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
+from test_content import sample_game_with, windows_made  # noqa: E402
 
 STILL = "images/cells/puffball_1.bmp"
 CELL_PACKAGE = "packages/cells/puffball_0.cel"
@@ -64,6 +65,21 @@ class WatchTest(harness.TestCase):
         self.assertEqual(game.stderr_lines()[lines:],
                          ["Tarnwick: reloaded: the problems are mended"])
 
+        game.key(self.play, "F12")
+        self.assertEqual(game.wait_exit(), 0)
+
+    def test_a_save_of_a_windows_made_game_leaves_the_board_clear(self):
+        game = self.start(sample_game_with(windows_made), args=["--windowed", "--fps", "30",
+                                                                "--watch"])
+        self.play = game.wait_window(harness.PLAY_TITLE, kind="normal")
+        board = harness.wait_until(lambda: self.pixel(*EMPTY) != (0, 0, 0) and self.pixel(*EMPTY),
+                                   what="the board")
+        os.utime(game.dir / CELL_PACKAGE)
+        harness.wait_until(lambda: any(": note: " in line for line in game.stderr_lines()),
+                           what="the reload's one note")
+        self.assertFalse(self.findings_shown())
+        self.assertEqual(self.pixel(*EMPTY), board)
+        self.assertEqual(len(game.stderr_lines()), 1, game.stderr_lines())
         game.key(self.play, "F12")
         self.assertEqual(game.wait_exit(), 0)
 
