@@ -247,6 +247,10 @@ bool SdlMessageSource::Translate(const SDL_Event& event, Message& message, uint3
       message.window = WindowList::FindById(event.key.windowID);
       const int32_t key = VirtualKey(event.key.keysym.sym, event.key.keysym.mod);
       if (!message.window || key == 0) return false;
+      // A held arrow key goes on moving the board cursor; every other key acts once a press,
+      // so that a held F1 does not make the controls flicker on and off.
+      const bool arrow = key >= VK_LEFT && key <= VK_DOWN;
+      if (event.key.repeat && !arrow) return false;
       // Keys held with Alt, and F10, are system keys, as on Windows.
       const bool system = (event.key.keysym.mod & KMOD_ALT) || key == VK_F10;
       message.message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;

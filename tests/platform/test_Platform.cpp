@@ -148,7 +148,9 @@ TEST_F(PlatformTest, KeysBecomeVirtualKeys) {
     uint32_t message;
     int32_t virtualKey;
     int64_t flags = 0;
+    Uint8 repeat = 0;
   };
+  // Message 0: the key makes none.
   const Case cases[] = {
       {SDLK_F12, KMOD_NONE, WM_KEYDOWN, VK_F12},
       {SDLK_F1, KMOD_NONE, WM_KEYDOWN, VK_F1},
@@ -165,6 +167,8 @@ TEST_F(PlatformTest, KeysBecomeVirtualKeys) {
       {SDLK_KP_1, KMOD_NUM, WM_KEYDOWN, '1'},
       {SDLK_KP_5, KMOD_NUM, WM_KEYDOWN, '5'},
       {SDLK_KP_ENTER, KMOD_NUM, WM_KEYDOWN, VK_RETURN},
+      {SDLK_LEFT, KMOD_NONE, WM_KEYDOWN, VK_LEFT, 0, 1},
+      {SDLK_F1, KMOD_NONE, 0, VK_F1, 0, 1},
   };
   for (const Case& c : cases) {
     SDL_Event event{};
@@ -172,7 +176,12 @@ TEST_F(PlatformTest, KeysBecomeVirtualKeys) {
     event.key.windowID = window->Id();
     event.key.keysym.sym = c.key;
     event.key.keysym.mod = c.mod;
+    event.key.repeat = c.repeat;
     Message message;
+    if (c.message == 0) {
+      EXPECT_FALSE(SdlMessageSource::Translate(event, message)) << c.key;
+      continue;
+    }
     ASSERT_TRUE(SdlMessageSource::Translate(event, message)) << c.key;
     EXPECT_EQ(message.message, c.message) << c.key;
     EXPECT_EQ(message.wParam, static_cast<uint64_t>(c.virtualKey)) << c.key;
