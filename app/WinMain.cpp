@@ -16,6 +16,7 @@
 #include "board/GameEngine.h"
 #include "content/ContentFindings.h"
 #include "content/GameFiles.h"
+#include "content/SectionStream.h"
 #include "display/DisplayDevice.h"
 #include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
@@ -41,7 +42,8 @@ void SayWhyNotStarted(const ContentFindings& findings, const ContentOutcome& out
   std::error_code ignored;
   const std::string folder = std::filesystem::current_path(ignored).string();
   // Started from the wrong folder, the game ends without a word on screen.
-  const std::string unopened = ContentFile::WhyNotOpened(kDefinitionPath);
+  const std::string unopened =
+      ContentFile::WhyNotOpened(kDefinitionPath, SectionStream::kMostBytes);
   if (outcome.end == ContentOutcome::End::Silent && !unopened.empty()) {
     const bool missing = unopened == std::strerror(ENOENT);
     WriteErrorLine(std::string("no game found: ") + kDefinitionPath +

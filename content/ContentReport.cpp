@@ -1,12 +1,17 @@
 // ContentReport: the active report and the readers' ways of telling it.
 #include "content/ContentReport.h"
 
+#include "content/SectionStream.h"
 #include "display/BitmapFile.h"
 #include "platform/ContentFile.h"
 
 namespace {
 
 ContentReport* active = nullptr;
+
+std::string Unopened(const std::string& reason) {
+  return reason.empty() ? "cannot be read" : "cannot be opened: " + reason;
+}
 
 }  // namespace
 
@@ -16,13 +21,13 @@ void ContentReport::Install(ContentReport* report) { active = report; }
 
 std::string ContentReport::OpenTrouble(const char* path) {
   if (!active) return "cannot be opened";
-  const std::string reason = ContentFile::WhyNotOpened(path);
-  return reason.empty() ? "cannot be read" : "cannot be opened: " + reason;
+  return Unopened(ContentFile::WhyNotOpened(path, SectionStream::kMostBytes));
 }
 
 std::string ContentReport::PictureTrouble(const char* path) {
   if (!active) return "cannot be loaded";
-  if (!ContentFile::WhyNotOpened(path).empty()) return OpenTrouble(path);
+  const std::string unopened = ContentFile::WhyNotOpened(path);
+  if (!unopened.empty()) return Unopened(unopened);
   ContentFile file(path);
   char magic[2] = {};
   if (file.Read(magic, sizeof magic) != sizeof magic || magic[0] != 'B' || magic[1] != 'M') {
