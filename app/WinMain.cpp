@@ -23,6 +23,7 @@
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "platform/ProgramOutput.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -85,7 +86,8 @@ int32_t WinMain(const StartOptions& options) {
   ContentSteps steps(ContentSteps::Mode::Start, findings);
   const ContentOutcome outcome = steps.Run();
   if (outcome.end != ContentOutcome::End::Starts) {
-    SayWhyNotStarted(findings, outcome);
+    // A stop request cuts the reading short: what it then misses is no fault of the game.
+    if (!StopRequested()) SayWhyNotStarted(findings, outcome);
     Shutdown();
     return 0;
   }

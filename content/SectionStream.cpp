@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/StopSignals.h"
+
 namespace {
 
 constexpr unsigned char kCarriageReturn = '\r';
@@ -200,7 +202,7 @@ bool SectionStream::Refill() {
   length_ = kept;
   // One byte past the limit tells a file that has grown from one that has reached it.
   const size_t room = std::min(kBufferSize - length_, static_cast<size_t>(kMostBytes + 1 - taken_));
-  const ssize_t got = file_.Read(buffer_.get() + length_, room);
+  const ssize_t got = StopRequested() ? -1 : file_.Read(buffer_.get() + length_, room);
   if (got > 0) {
     taken_ += got;
   }

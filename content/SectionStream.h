@@ -56,8 +56,8 @@ class SectionStream {
   int Look();
   void Take(int c);
   // Moves the unread bytes to the front of the buffer and appends what the file holds next;
-  // false when nothing more arrived (no file open, its end, or a read error). A file grown past
-  // kMostBytes counts as a read error.
+  // false when nothing more arrived (no file open, its end, or a read error). A stop request
+  // and a file grown past kMostBytes count as read errors, so that no read outlasts either.
   bool Refill();
   bool AnyFlag() const;
   // Called at a 0x1A: notes its line when the file holds more bytes after it.

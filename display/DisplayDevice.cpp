@@ -17,6 +17,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/ProgramOutput.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -205,7 +206,9 @@ void DisplayDevice::Present(WindowHandle window) {
 }
 
 Surface* DisplayDevice::LoadBitmap(uint32_t, const char* path) {
-  if (!videoHeld_ || pixelFormat_ == SDL_PIXELFORMAT_UNKNOWN) return nullptr;
+  // A large picture takes a good part of a second to load: after a stop request none is, so
+  // that the program ends when asked.
+  if (!videoHeld_ || pixelFormat_ == SDL_PIXELFORMAT_UNKNOWN || StopRequested()) return nullptr;
   BitmapFile file;
   if (!file.Read(path)) return nullptr;
   const SdlSurfacePtr picture = file.Decode();

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "content/SectionStream.h"
 #include "content/TempDir.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -416,6 +418,21 @@ TEST(SectionStreamLifecycle, AFileGrownPastTheLimitIsAReadError) {
   std::filesystem::resize_file(path, 2 * SectionStream::kMostBytes);
   EXPECT_EQ(ReadAll(stream).size(), static_cast<size_t>(SectionStream::kMostBytes));
   EXPECT_FALSE(stream.AtEnd());
+}
+
+TEST(SectionStreamLifecycle, AStopRequestEndsEveryReadAsAReadError) {
+  TempDir dir;
+  const std::string path = dir.Write("file.pkg", "text");
+  EXPECT_EXIT(
+      {
+        WatchStopSignals();
+        std::raise(SIGTERM);
+        SectionStream stream;
+        stream.Open(path.c_str());
+        const int c = stream.ReadChar();
+        ::_exit(stream.IsOpen() && c == SectionStream::kEnd && !stream.AtEnd() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(SectionStreamLifecycle, NeverOpenedStreamReadsAsEmpty) {
