@@ -11,6 +11,7 @@
 #include "content/DefinitionFile.h"
 #include "content/GameFiles.h"
 #include "content/SectionScanner.h"
+#include "display/PictureBudget.h"
 #include "platform/ContentFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
@@ -48,6 +49,9 @@ ContentOutcome ContentSteps::Run() {
   if (mode_ == Mode::Start) OpenSound(kWarningSound);
   ContentReport* const before = ContentReport::Active();
   ContentReport::Install(&findings_);
+  // Every picture of the game read here is charged to one budget, the game running meanwhile
+  // (when this reads a saved one) not among them.
+  const PictureBudget budget;
   DefinitionHeader header;
   // Each step goes on to the next unless start-up would end there; a check always goes on.
   if (ReadHeader(header) && ReadCharacters(header) && InitEngine()) CheckSound();

@@ -3,6 +3,7 @@
 
 #include "content/SectionStream.h"
 #include "display/BitmapFile.h"
+#include "display/PictureBudget.h"
 #include "platform/ContentFile.h"
 
 namespace {
@@ -11,6 +12,28 @@ ContentReport* active = nullptr;
 
 std::string Unopened(const std::string& reason) {
   return reason.empty() ? "cannot be read" : "cannot be opened: " + reason;
+}
+
+std::string Size(const PictureBudget::Picture& picture) {
+  return std::to_string(picture.width) + " x " + std::to_string(picture.height);
+}
+
+// Why the budget refused `refused`, and which pictures took it.
+std::string OverBudget(const PictureBudget& budget, const PictureBudget::Picture& refused) {
+  const int64_t total = budget.Charged() + int64_t{refused.width} * refused.height;
+  std::string words = "cannot be loaded: its " + Size(refused) +
+                      " pixels would bring the game's pictures to " + std::to_string(total) +
+                      ", more than the " + std::to_string(PictureBudget::kMostPixels) + " (" +
+                      std::to_string(PictureBudget::kMostPixels >> 20) +
+                      " Mi) that all of a game's pictures may have";
+  const std::vector<PictureBudget::Picture> largest = budget.Largest();
+  for (size_t i = 0; i < largest.size(); ++i) {
+    words += (i == 0                    ? "; the largest are '"
+              : i + 1 == largest.size() ? " and '"
+                                        : ", '") +
+             largest[i].path + "' (" + Size(largest[i]) + ")";
+  }
+  return words;
 }
 
 }  // namespace
@@ -26,6 +49,10 @@ std::string ContentReport::OpenTrouble(const char* path) {
 
 std::string ContentReport::PictureTrouble(const char* path) {
   if (!active) return "cannot be loaded";
+  const PictureBudget* const budget = PictureBudget::Active();
+  if (const PictureBudget::Picture* refused = budget ? budget->Refused(path) : nullptr) {
+    return OverBudget(*budget, *refused);
+  }
   const std::string unopened = ContentFile::WhyNotOpened(path);
   if (!unopened.empty()) return Unopened(unopened);
   ContentFile file(path);

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "display/BitmapFile.h"
+#include "display/PictureBudget.h"
 #include "display/PixelRoutines.h"
 #include "display/TextRenderer.h"
 #include "platform/Errors.h"
@@ -211,6 +212,9 @@ Surface* DisplayDevice::LoadBitmap(uint32_t, const char* path) {
   if (!videoHeld_ || pixelFormat_ == SDL_PIXELFORMAT_UNKNOWN || StopRequested()) return nullptr;
   BitmapFile file;
   if (!file.Read(path)) return nullptr;
+  // The budget is judged by the headers, before a pixel is decoded.
+  PictureBudget* const budget = PictureBudget::Active();
+  if (budget && !budget->Admits(path, file.Width(), file.Height())) return nullptr;
   const SdlSurfacePtr picture = file.Decode();
   if (!picture) return nullptr;
   SdlSurfacePtr converted(SDL_ConvertSurfaceFormat(picture.get(), pixelFormat_, 0));
@@ -218,11 +222,13 @@ Surface* DisplayDevice::LoadBitmap(uint32_t, const char* path) {
   SDL_SetSurfaceBlendMode(converted.get(), SDL_BLENDMODE_NONE);
   auto* surface = new Surface(std::move(converted));
   ++surfaceCount;
+  if (budget) budget->Charge(surface, path);
   return surface;
 }
 
 void DisplayDevice::ReleaseSurface(Surface* surface) {
   if (!surface || OwnBuffer(surface)) return;
+  if (PictureBudget* const budget = PictureBudget::Active()) budget->Credit(surface);
   delete surface;
   --surfaceCount;
 }
