@@ -1,6 +1,8 @@
 // ContentSteps: start-up's reading of the content, step by step, with what each step finds.
 #include "app/ContentSteps.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <map>
 #include <utility>
@@ -11,6 +13,7 @@
 #include "content/DefinitionFile.h"
 #include "content/GameFiles.h"
 #include "content/SectionScanner.h"
+#include "display/PictureBudget.h"
 #include "platform/ContentFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
@@ -46,6 +49,9 @@ ContentOutcome ContentSteps::Run() {
   if (mode_ == Mode::Start) OpenSound(kWarningSound);
   ContentReport* const before = ContentReport::Active();
   ContentReport::Install(&findings_);
+  // Every picture of the game read here is charged to one budget, the game running meanwhile
+  // (when this reads a saved one) not among them.
+  const PictureBudget budget;
   DefinitionHeader header;
   // Each step goes on to the next unless start-up would end there; a check always goes on.
   if (ReadHeader(header) && ReadCharacters(header) && InitEngine()) CheckSound();
@@ -226,6 +232,9 @@ GameObjects::~GameObjects() {
   ExchangeWithGlobals(*this);
   ReleaseContent();
   ExchangeWithGlobals(*this);
+  // The allocator keeps freed blocks of pictures in its heap, where the next game's pictures do
+  // not always fit them: without giving them back, each reload could leave more memory held.
+  malloc_trim(0);
 }
 
 ContentOutcome ReadGameInto(GameObjects& objects, ContentFindings& findings) {

@@ -15,6 +15,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramOutput.h"
 #include "platform/Sound.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -73,6 +74,8 @@ bool ContentWatch::Reload() {
     outcome = ReadGameInto(objects, findings);
   }
   LastError = lastError;
+  // A stop request cuts the reading short: the game as saved is not judged by what it missed.
+  if (StopRequested()) return false;
   const bool starts = outcome.end == ContentOutcome::End::Starts;
   if (starts) {
     ExchangeWithGlobals(objects);

@@ -16,6 +16,7 @@
 #include "board/GameEngine.h"
 #include "content/ContentFindings.h"
 #include "content/GameFiles.h"
+#include "content/SectionStream.h"
 #include "display/DisplayDevice.h"
 #include "display/PlayScreen.h"
 #include "platform/ContentFile.h"
@@ -23,6 +24,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/ProgramOutput.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -56,7 +58,8 @@ void SayWhyNotStarted(const ContentFindings& findings, const ContentOutcome& out
   std::error_code ignored;
   const std::string folder = std::filesystem::current_path(ignored).string();
   // Started from the wrong folder, the game ends without a word on screen.
-  const std::string unopened = ContentFile::WhyNotOpened(kDefinitionPath);
+  const std::string unopened =
+      ContentFile::WhyNotOpened(kDefinitionPath, SectionStream::kMostBytes);
   if (outcome.end == ContentOutcome::End::Silent && !unopened.empty()) {
     const bool missing = unopened == std::strerror(ENOENT);
     WriteErrorLine(std::string("no game found: ") + kDefinitionPath +
@@ -105,7 +108,8 @@ int32_t WinMain(const StartOptions& options) {
   ContentSteps steps(ContentSteps::Mode::Start, findings);
   const ContentOutcome outcome = steps.Run();
   if (outcome.end != ContentOutcome::End::Starts) {
-    SayWhyNotStarted(findings, outcome);
+    // A stop request cuts the reading short: what it then misses is no fault of the game.
+    if (!StopRequested()) SayWhyNotStarted(findings, outcome);
     Shutdown();
     return 0;
   }

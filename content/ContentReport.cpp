@@ -3,22 +3,18 @@
 
 #include <vector>
 
+#include "content/SectionStream.h"
 #include "display/BitmapFile.h"
+#include "display/PictureBudget.h"
 #include "platform/ContentFile.h"
 
 namespace {
 
 ContentReport* active = nullptr;
 
-}  // namespace
-
-ContentReport* ContentReport::Active() { return active; }
-
-void ContentReport::Install(ContentReport* report) { active = report; }
-
-std::string ContentReport::OpenTrouble(const char* path) {
-  if (!active) return "cannot be opened";
-  // Names that differ only in letter case leave the game none to choose.
+// Why `path` gives no open file, from the system's `reason`. Names that differ only in letter
+// case leave the game none to choose, whatever the system says of the name as written.
+std::string Unopened(const char* path, const std::string& reason) {
   const std::vector<std::string> alike = ResolveContentPath(path).alike;
   if (!alike.empty()) {
     std::string names;
@@ -28,13 +24,50 @@ std::string ContentReport::OpenTrouble(const char* path) {
     return "cannot be opened: " + names + (alike.size() == 2 ? " both" : " all") +
            " match it with letter case ignored, and the game cannot tell which is meant";
   }
-  const std::string reason = ContentFile::WhyNotOpened(path);
   return reason.empty() ? "cannot be read" : "cannot be opened: " + reason;
+}
+
+std::string Size(const PictureBudget::Picture& picture) {
+  return std::to_string(picture.width) + " x " + std::to_string(picture.height);
+}
+
+// Why the budget refused `refused`, and which pictures took it.
+std::string OverBudget(const PictureBudget& budget, const PictureBudget::Picture& refused) {
+  const int64_t total = budget.Charged() + int64_t{refused.width} * refused.height;
+  std::string words = "cannot be loaded: its " + Size(refused) +
+                      " pixels would bring the game's pictures to " + std::to_string(total) +
+                      ", more than the " + std::to_string(PictureBudget::kMostPixels) + " (" +
+                      std::to_string(PictureBudget::kMostPixels >> 20) +
+                      " Mi) that all of a game's pictures may have";
+  const std::vector<PictureBudget::Picture> largest = budget.Largest();
+  for (size_t i = 0; i < largest.size(); ++i) {
+    words += (i == 0                    ? "; the largest are '"
+              : i + 1 == largest.size() ? " and '"
+                                        : ", '") +
+             largest[i].path + "' (" + Size(largest[i]) + ")";
+  }
+  return words;
+}
+
+}  // namespace
+
+ContentReport* ContentReport::Active() { return active; }
+
+void ContentReport::Install(ContentReport* report) { active = report; }
+
+std::string ContentReport::OpenTrouble(const char* path) {
+  if (!active) return "cannot be opened";
+  return Unopened(path, ContentFile::WhyNotOpened(path, SectionStream::kMostBytes));
 }
 
 std::string ContentReport::PictureTrouble(const char* path) {
   if (!active) return "cannot be loaded";
-  if (!ContentFile::WhyNotOpened(path).empty()) return OpenTrouble(path);
+  const PictureBudget* const budget = PictureBudget::Active();
+  if (const PictureBudget::Picture* refused = budget ? budget->Refused(path) : nullptr) {
+    return OverBudget(*budget, *refused);
+  }
+  const std::string unopened = ContentFile::WhyNotOpened(path);
+  if (!unopened.empty()) return Unopened(path, unopened);
   ContentFile file(path);
   char magic[2] = {};
   if (file.Read(magic, sizeof magic) != sizeof magic || magic[0] != 'B' || magic[1] != 'M') {

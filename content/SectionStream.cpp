@@ -1,7 +1,10 @@
 // SectionStream: buffered POSIX reading of a content file with the format's text-mode rules.
 #include "content/SectionStream.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -21,7 +24,7 @@ void SectionStream::Open(const char* path) {
   }
   // Content is read from regular files only: a folder holds no text, a device such as
   // /dev/zero never ends, and a FIFO would stall the game until some program writes to it.
-  file_ = ContentFile(path);
+  file_ = ContentFile(path, kMostBytes);
   if (!file_.IsOpen()) {
     fail_ = true;
     return;
@@ -31,6 +34,7 @@ void SectionStream::Open(const char* path) {
   }
   position_ = 0;
   length_ = 0;
+  taken_ = 0;
   drained_ = false;
   end_ = fail_ = bad_ = false;
 }
@@ -60,6 +64,7 @@ void SectionStream::Rewind() {
   ResetPosition();
   position_ = 0;
   length_ = 0;
+  taken_ = 0;
   if (!file_.Rewind()) {
     drained_ = true;
     fail_ = true;
@@ -195,12 +200,17 @@ bool SectionStream::Refill() {
   std::memmove(buffer_.get(), buffer_.get() + position_, kept);
   position_ = 0;
   length_ = kept;
-  const ssize_t got = file_.Read(buffer_.get() + length_, kBufferSize - length_);
+  // One byte past the limit tells a file that has grown from one that has reached it.
+  const size_t room = std::min(kBufferSize - length_, static_cast<size_t>(kMostBytes + 1 - taken_));
+  const ssize_t got = StopRequested() ? -1 : file_.Read(buffer_.get() + length_, room);
   if (got > 0) {
+    taken_ += got;
+  }
+  if (got > 0 && taken_ <= kMostBytes) {
     length_ += static_cast<size_t>(got);
     return true;
   }
-  if (got < 0) {
+  if (got != 0) {
     bad_ = true;
   }
   drained_ = true;

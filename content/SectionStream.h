@@ -16,6 +16,9 @@ class SectionStream {
   static constexpr int kEnd = -1;
   // Bytes taken from the file by one read of the operating system.
   static constexpr size_t kBufferSize = 64 * 1024;
+  // Bytes a content text file may hold, thousands of times what a real one needs: a larger
+  // file is not opened, and one that grows past it while it is read is read no further.
+  static constexpr off_t kMostBytes = 1024 * 1024;
 
   SectionStream();
   ~SectionStream();
@@ -23,7 +26,8 @@ class SectionStream {
   SectionStream& operator=(const SectionStream&) = delete;
 
   // Opening, closing and rewinding; Open never creates a file and leaves the fail flag set
-  // (and the stream closed) when the path names no regular file that can be read.
+  // (and the stream closed) when the path names no regular file of at most kMostBytes that can
+  // be read.
   void Open(const char* path);
   bool IsOpen() const;
   void Close();
@@ -52,7 +56,8 @@ class SectionStream {
   int Look();
   void Take(int c);
   // Moves the unread bytes to the front of the buffer and appends what the file holds next;
-  // false when nothing more arrived (no file open, its end, or a read error).
+  // false when nothing more arrived (no file open, its end, or a read error). A stop request
+  // and a file grown past kMostBytes count as read errors, so that no read outlasts either.
   bool Refill();
   bool AnyFlag() const;
   // Called at a 0x1A: notes its line when the file holds more bytes after it.
@@ -64,6 +69,8 @@ class SectionStream {
   std::unique_ptr<unsigned char[]> buffer_;
   size_t position_ = 0;
   size_t length_ = 0;
+  // Bytes taken from the file since it was opened or rewound.
+  off_t taken_ = 0;
   // Nothing more comes from the file: none is open, or its end or a read error was met.
   bool drained_ = true;
   bool end_ = false;

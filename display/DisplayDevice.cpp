@@ -11,12 +11,14 @@
 #include <utility>
 
 #include "display/BitmapFile.h"
+#include "display/PictureBudget.h"
 #include "display/PixelRoutines.h"
 #include "display/TextRenderer.h"
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/ProgramOutput.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -210,9 +212,14 @@ void DisplayDevice::Present(WindowHandle window) {
 }
 
 Surface* DisplayDevice::LoadBitmap(uint32_t, const char* path) {
-  if (!videoHeld_ || pixelFormat_ == SDL_PIXELFORMAT_UNKNOWN) return nullptr;
+  // A large picture takes a good part of a second to load: after a stop request none is, so
+  // that the program ends when asked.
+  if (!videoHeld_ || pixelFormat_ == SDL_PIXELFORMAT_UNKNOWN || StopRequested()) return nullptr;
   BitmapFile file;
   if (!file.Read(path)) return nullptr;
+  // The budget is judged by the headers, before a pixel is decoded.
+  PictureBudget* const budget = PictureBudget::Active();
+  if (budget && !budget->Admits(path, file.Width(), file.Height())) return nullptr;
   const SdlSurfacePtr picture = file.Decode();
   if (!picture) return nullptr;
   SdlSurfacePtr converted(SDL_ConvertSurfaceFormat(picture.get(), pixelFormat_, 0));
@@ -220,11 +227,13 @@ Surface* DisplayDevice::LoadBitmap(uint32_t, const char* path) {
   SDL_SetSurfaceBlendMode(converted.get(), SDL_BLENDMODE_NONE);
   auto* surface = new Surface(std::move(converted));
   ++surfaceCount;
+  if (budget) budget->Charge(surface, path);
   return surface;
 }
 
 void DisplayDevice::ReleaseSurface(Surface* surface) {
   if (!surface || OwnBuffer(surface)) return;
+  if (PictureBudget* const budget = PictureBudget::Active()) budget->Credit(surface);
   delete surface;
   --surfaceCount;
 }

@@ -43,8 +43,9 @@ class DisplayDevice {
   void Release();
   void Present(WindowHandle window);
 
-  // Bitmap surfaces: loaded from .bmp files into the display's pixel format, counted in
-  // surfaceCount, and given back through ReleaseSurface by their owner.
+  // Bitmap surfaces: loaded from .bmp files into the display's pixel format (within the active
+  // PictureBudget, when there is one), counted in surfaceCount, and given back through
+  // ReleaseSurface by their owner.
   Surface* LoadBitmap(uint32_t flags, const char* path);
   void ReleaseSurface(Surface* surface);
   static SurfaceRect GetSurfaceSize(const Surface* surface);

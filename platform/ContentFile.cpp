@@ -4,11 +4,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -54,6 +58,56 @@ bool FindIgnoringCase(const std::string& folder, std::string_view name, size_t& 
   return true;
 }
 
+// The folders where the system shows itself as files. Their files claim to be regular, but
+// many never end (/proc/self/pagemap reads as hundreds of gigabytes) and reading some of them
+// acts on the system; a link in a game folder may lead to any of them. /dev/shm, shared memory,
+// is the one place there that holds ordinary files.
+constexpr std::string_view kSystemFolders[] = {"/proc", "/sys", "/dev"};
+constexpr std::string_view kOrdinaryFolder = "/dev/shm";
+
+bool Within(std::string_view place, std::string_view folder) {
+  return place.starts_with(folder) &&
+         (place.size() == folder.size() || place[folder.size()] == '/');
+}
+
+// The system folder that `path` really lies in, after every link; empty for any other place.
+std::string_view SystemFolderOf(const std::string& path) {
+  char real[PATH_MAX];
+  if (!::realpath(path.c_str(), real) || Within(real, kOrdinaryFolder)) return {};
+  for (const std::string_view folder : kSystemFolders) {
+    if (Within(real, folder)) return folder;
+  }
+  return {};
+}
+
+// Whether an open file lies on one of the kernel's own file systems, which may be mounted
+// anywhere, the system folders' among them.
+bool OnSystemFileSystem(int fd) {
+  struct statfs system;
+  if (::fstatfs(fd, &system) != 0) return false;
+  switch (system.f_type) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case SELINUX_MAGIC:
+    case SMACK_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case BPF_FS_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+    case PSTOREFS_MAGIC:
+    case EFIVARFS_MAGIC:
+    case NSFS_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+constexpr const char* kSystemFile = "it is one of the system's own files";
+
 }  // namespace
 
 ResolvedPath ResolveContentPath(const char* path) {
@@ -95,20 +149,23 @@ ResolvedPath ResolveContentPath(const char* path) {
   return {std::move(resolved), PathMatch::Fallback, {}};
 }
 
-ContentFile::ContentFile(const char* path) {
+ContentFile::ContentFile(const char* path, off_t mostBytes) {
   const ResolvedPath found = ResolveContentPath(path);
   if (found.match == PathMatch::Missing) return;
   // Only a regular file is opened at all: opening a device may start it, and opening a FIFO
   // waits for a writer, for ever if none comes.
   struct stat status;
-  if (::stat(found.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+  if (::stat(found.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+      !SystemFolderOf(found.path).empty()) {
+    return;
+  }
   // The file may be swapped meanwhile: O_NONBLOCK keeps even a FIFO's open from waiting, and
   // what was opened is checked again before the flag is dropped for plain reading.
   const int fd = ::open(found.path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return;
   const int flags = ::fcntl(fd, F_GETFL);
-  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
-      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > mostBytes ||
+      OnSystemFileSystem(fd) || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return;
   }
@@ -116,7 +173,7 @@ ContentFile::ContentFile(const char* path) {
   size_ = status.st_size;
 }
 
-std::string ContentFile::WhyNotOpened(const char* path) {
+std::string ContentFile::WhyNotOpened(const char* path, off_t mostBytes) {
   const ResolvedPath found = ResolveContentPath(path);
   struct stat status;
   // Not found at all: a folder on the way may be there but closed to this user.
@@ -126,12 +183,23 @@ std::string ContentFile::WhyNotOpened(const char* path) {
   if (::stat(found.path.c_str(), &status) != 0) return std::strerror(errno);
   if (S_ISDIR(status.st_mode)) return "it is a folder";
   if (!S_ISREG(status.st_mode)) return "it is not a regular file";
+  const std::string_view folder = SystemFolderOf(found.path);
+  if (!folder.empty()) return kSystemFile + std::string(" (in ") + std::string(folder) + ")";
   const ContentFile file(path);
-  if (file.IsOpen()) return "";
-  const int fd = ::open(found.path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return std::strerror(errno);
-  ::close(fd);
-  return "it changed while it was opened";
+  if (!file.IsOpen()) {
+    const int fd = ::open(found.path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    const bool system = OnSystemFileSystem(fd);
+    ::close(fd);
+    return system ? kSystemFile : "it changed while it was opened";
+  }
+  if (file.Size() <= mostBytes) return "";
+  constexpr off_t kMebibyte = 1024 * 1024;
+  const std::string most =
+      std::to_string(mostBytes) +
+      (mostBytes % kMebibyte == 0 ? " (" + std::to_string(mostBytes / kMebibyte) + " MiB)" : "");
+  return "it holds " + std::to_string(file.Size()) + " bytes, more than the " + most +
+         " a file of its kind may hold";
 }
 
 ContentFile::~ContentFile() {

@@ -1,10 +1,12 @@
 // ContentFile: a game's content file, found the way the content's home platform finds a path
-// and opened for reading only when it is a regular file, without ever waiting.
+// and opened for reading only when it is a regular file outside the system's own files, without
+// ever waiting.
 #pragma once
 
 #include <sys/types.h>
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -34,21 +36,25 @@ class ContentFile {
   // Folder entries one resolution reads at most, in all folders together; the system's own
   // limit on the length of a path bounds the other steps.
   static constexpr size_t kMaxEntriesRead = 64 * 1024;
+  // The size limit of a file whose reader judges its size itself.
+  static constexpr off_t kAnySize = std::numeric_limits<off_t>::max();
 
-  // A closed file; or the file `path` resolves to, opened if it is a regular file. A missing
-  // path, a folder, a device, a FIFO or a socket leaves it closed, and is never opened in a way
-  // that could wait (for a FIFO's writer) or start a device.
+  // A closed file; or the file `path` resolves to, opened if it is a regular file of at most
+  // `mostBytes` bytes. A missing path, a folder, a device, a FIFO, a socket, and a file that
+  // really lies in the system's /proc, /sys or /dev (or on a file system like theirs) leave it
+  // closed: none is opened in a way that could wait (for a FIFO's writer) or start a device,
+  // and none of the system's files is read, since some of them never end.
   ContentFile() = default;
-  explicit ContentFile(const char* path);
+  explicit ContentFile(const char* path, off_t mostBytes = kAnySize);
   ~ContentFile();
   ContentFile(ContentFile&& other) noexcept;
   ContentFile& operator=(ContentFile&& other) noexcept;
   ContentFile(const ContentFile&) = delete;
   ContentFile& operator=(const ContentFile&) = delete;
 
-  // Why `path` gives no open file, as the system says it ("No such file or directory"); empty
-  // when it opens.
-  static std::string WhyNotOpened(const char* path);
+  // Why `path` gives no open file of at most `mostBytes` bytes, as the system says it ("No such
+  // file or directory") or in words of the same kind; empty when it opens.
+  static std::string WhyNotOpened(const char* path, off_t mostBytes = kAnySize);
 
   bool IsOpen() const { return fd_ >= 0; }
   // The descriptor, and the file's size when it was opened.

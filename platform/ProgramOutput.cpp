@@ -3,9 +3,12 @@
 
 #include <SDL.h>
 #include <glib.h>
+#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <mutex>
+
+#include "platform/ErrorStream.h"
 
 namespace {
 
@@ -100,9 +103,13 @@ std::string ErrorLine(std::string_view text) {
 }
 
 void WriteErrorLine(std::string_view text) {
+  // SDL and GLib write from threads of their own. The stream is never destroyed, so that a
+  // line written while the process ends still finds it.
+  static std::mutex& writing = *new std::mutex;
+  static ErrorStream& stream = *new ErrorStream(STDERR_FILENO);
   const std::string lines = ErrorLine(text);
-  std::fputs(lines.c_str(), stderr);
-  std::fflush(stderr);
+  const std::lock_guard held(writing);
+  stream.Write(lines);
 }
 
 void RouteLibraryMessages() {

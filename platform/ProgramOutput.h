@@ -15,7 +15,8 @@ constexpr const char* kProgramPrefix = "Tarnwick: ";
 std::string Printable(std::string_view text);
 
 // The line `text` makes on standard error, with the prefix and its line end; WriteErrorLine
-// writes it there at once. A text of several lines gives one prefixed line for each.
+// writes it there at once, or drops it when standard error cannot take it without waiting
+// (platform/ErrorStream). A text of several lines gives one prefixed line for each.
 std::string ErrorLine(std::string_view text);
 void WriteErrorLine(std::string_view text);
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "content/SectionStream.h"
 #include "content/TempDir.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -305,17 +307,22 @@ TEST(SectionStreamOpen, OpensOnlyReadableFiles) {
   EXPECT_TRUE(stream.Failed());
   EXPECT_FALSE(std::filesystem::exists(missing)) << "Open never creates a file";
 
-  // A folder holds no text, a device never ends and a FIFO may never get a writer: none is
-  // content, and none makes Open wait.
+  // A folder holds no text, a device or a system file may never end, a FIFO may never get a
+  // writer, and no content needs more than the limit: none is read, and none makes Open wait.
   std::filesystem::create_directory(dir.path() / "folder");
   std::filesystem::create_symlink("/dev/zero", dir.path() / "endless.pkg");
+  std::filesystem::create_symlink("/proc/self/pagemap", dir.path() / "pagemap.pkg");
   ASSERT_EQ(::mkfifo(dir.PathOf("pipe.pkg").c_str(), 0600), 0);
-  for (const char* name : {"folder", "endless.pkg", "pipe.pkg"}) {
+  dir.Write("larger.pkg", std::string(SectionStream::kMostBytes + 1, ';'));
+  for (const char* name : {"folder", "endless.pkg", "pagemap.pkg", "pipe.pkg", "larger.pkg"}) {
     SectionStream notAFile;
     notAFile.Open(dir.PathOf(name).c_str());
     EXPECT_FALSE(notAFile.IsOpen()) << name;
     EXPECT_TRUE(notAFile.Failed()) << name;
   }
+  SectionStream largest;
+  largest.Open(dir.Write("largest.pkg", std::string(SectionStream::kMostBytes, ';')).c_str());
+  EXPECT_TRUE(largest.IsOpen());
 
   SectionStream good;
   dir.Write("good.pkg", "x");
@@ -402,22 +409,30 @@ TEST(SectionStreamLifecycle, SeesChangesMadeByOthersAfterRewind) {
   EXPECT_EQ(ReadAll(stream), "newer");
 }
 
-TEST(SectionStreamLifecycle, ReadErrorSetsTheBadFlagNotTheEnd) {
-  // Reading this process's memory at address 0 fails with an input/output error.
+TEST(SectionStreamLifecycle, AFileGrownPastTheLimitIsAReadError) {
+  // What lies past the limit is never read: the bad flag is set, not the end.
+  TempDir dir;
+  const std::string path = dir.Write("growing.pkg", "x");
   SectionStream stream;
-  stream.Open("/proc/self/mem");
-  if (!stream.IsOpen()) {
-    GTEST_SKIP() << "/proc/self/mem cannot be opened here";
-  }
-  EXPECT_EQ(stream.ReadChar(), SectionStream::kEnd);
-  EXPECT_TRUE(stream.Failed());
+  stream.Open(path.c_str());
+  std::filesystem::resize_file(path, 2 * SectionStream::kMostBytes);
+  EXPECT_EQ(ReadAll(stream).size(), static_cast<size_t>(SectionStream::kMostBytes));
   EXPECT_FALSE(stream.AtEnd());
+}
 
-  SectionStream lines;
-  lines.Open("/proc/self/mem");
-  EXPECT_EQ(ReadOneLine(lines), "");
-  EXPECT_TRUE(lines.Failed());
-  EXPECT_FALSE(lines.AtEnd());
+TEST(SectionStreamLifecycle, AStopRequestEndsEveryReadAsAReadError) {
+  TempDir dir;
+  const std::string path = dir.Write("file.pkg", "text");
+  EXPECT_EXIT(
+      {
+        WatchStopSignals();
+        std::raise(SIGTERM);
+        SectionStream stream;
+        stream.Open(path.c_str());
+        const int c = stream.ReadChar();
+        ::_exit(stream.IsOpen() && c == SectionStream::kEnd && !stream.AtEnd() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(SectionStreamLifecycle, NeverOpenedStreamReadsAsEmpty) {

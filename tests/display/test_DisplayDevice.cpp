@@ -11,6 +11,7 @@
 
 #include "DisplayFixture.h"
 #include "content/TempDir.h"
+#include "display/PictureBudget.h"
 
 namespace {
 
@@ -282,6 +283,16 @@ TEST_F(DisplayDeviceTest, TheDeviceNeverGivesBackItsOwnBuffers) {
   EXPECT_EQ(device->ActiveBackBuffer(), back);
   Fill(back, nullptr, 255, 0, 0);
   EXPECT_TRUE(IsColor(ColorAt(back, 5, 5), 255, 0, 0));
+}
+
+TEST_F(DisplayDeviceTest, APictureCountsInTheActiveBudgetUntilItIsGivenBack) {
+  ASSERT_EQ(device->Init(kWindowed, window, 640, 480, 32, 0), 1);
+  PictureBudget budget;
+  Surface* loaded = device->LoadBitmap(0, SuitePath("g/rgb24.bmp").c_str());
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(budget.Charged(), 127 * 64);
+  device->ReleaseSurface(loaded);
+  EXPECT_EQ(budget.Charged(), 0);
 }
 
 TEST_F(DisplayDeviceTest, PresentShowsTheBackBufferInTheDepthOfTheMode) {
