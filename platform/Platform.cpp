@@ -124,6 +124,9 @@ WindowHandle FindWindowById(uint32_t sdlWindowId) { return WindowList::FindById(
 
 bool DestroyWindow(WindowHandle window) {
   if (!IsWindow(window)) return false;
+  // The procedure may destroy the object its caller belongs to: the main window's WM_DESTROY
+  // runs Shutdown, which destroys the engine whose key handler called this. After the
+  // procedure, only the window list is touched.
   window->procedure()(window, WM_DESTROY, 0, 0);
   WindowList::Remove(window);
   return true;
