@@ -102,7 +102,7 @@ WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWid
   SDL_GetWindowSize(sdlWindow, &units, nullptr);
   SDL_GetWindowSizeInPixels(sdlWindow, &pixels, nullptr);
   if (units > 0 && pixels > units) {
-    fitting = std::max(1, fitting / (pixels / units));
+    fitting = ScaleInUnits(fitting, units, pixels);
     SDL_SetWindowSize(sdlWindow, clientWidth * fitting, clientHeight * fitting);
   }
   SetSdlProgramIcon(sdlWindow);
@@ -116,6 +116,11 @@ WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWid
   SDL_ShowWindow(sdlWindow);
   SDL_RaiseWindow(sdlWindow);
   return window;
+}
+
+int ScaleInUnits(int scale, int units, int pixels) {
+  const int density = units > 0 ? pixels / units : 0;
+  return density > 1 ? std::max(1, scale / density) : scale;
 }
 
 bool IsWindow(WindowHandle window) { return WindowList::Contains(window); }
