@@ -61,6 +61,8 @@ int64_t WindowProc(WindowHandle window, uint32_t message, uint64_t wParam, int64
   const int32_t y = PointerY(lParam);
   switch (message) {
     case WM_KEYDOWN:
+      // F12 comes back here with WM_DESTROY, and Shutdown, before this call returns: the
+      // engine, the display and the window are gone after it, and nothing here touches them.
       GameEngine::OnKeyDown(static_cast<int32_t>(wParam));
       // F12 has ended the program, the engine with it.
       if (Engine) Engine->OnPlayKey(static_cast<int32_t>(wParam), lParam);

@@ -218,6 +218,9 @@ void GameEngine::OnMouseMove(int32_t x, int32_t y) {
   if (HitTest(x, y, position) == HitSquare) Preview(position);
 }
 
+// F12 destroys the engine under this handler: DestroyWindow sends WM_DESTROY, whose Shutdown
+// releases the engine and the display before DestroyWindow returns. That is safe only because
+// the handler is static and touches nothing after the call.
 void GameEngine::OnKeyDown(int32_t key) {
   if (key == VK_F12) DestroyWindow(MainWindow);
 }

@@ -168,6 +168,7 @@ void FramePresenter::ShowWithRenderer(const Surface& frame, const SurfaceRect& a
 
 void FramePresenter::MarkPlayArea(const SurfaceRect& area, int playWidth, int playHeight) const {
   // Pointer events come in window units, which on a dense Wayland output are several pixels.
+  // The message source maps them by this area until the next present (Window::SetPlayArea).
   int pixelsWide = 0, pixelsHigh = 0, unitsWide = 0, unitsHigh = 0;
   OutputSize(pixelsWide, pixelsHigh);
   SDL_GetWindowSize(window_->Sdl(), &unitsWide, &unitsHigh);

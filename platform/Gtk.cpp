@@ -1,32 +1,22 @@
 // GTK start-up and event flushing.
 #include "platform/Gtk.h"
 
-#include <gdk/gdkx.h>
-
 #include "platform/DisplayEnvironment.h"
+#include "platform/PlatformState.h"
 #include "platform/ProgramIcon.h"
-
-namespace {
-
-bool initialised = false;
-
-}  // namespace
+#include "platform/X11Connection.h"
 
 bool GtkAvailable() {
-  static const bool available = [] {
-    initialised = DisplayNamed() && gtk_init_check(nullptr, nullptr);
-    if (initialised) SetGtkProgramIcon();
-    return initialised;
-  }();
-  return available;
+  PlatformState::Gtk& gtk = ThePlatform().gtk;
+  if (!gtk.tried) {
+    gtk.tried = true;
+    gtk.up = DisplayNamed() && gtk_init_check(nullptr, nullptr);
+    if (gtk.up) SetGtkProgramIcon();
+  }
+  return gtk.up;
 }
 
-uint32_t GtkLastUserTime() {
-  if (!initialised) return 0;
-  GdkDisplay* display = gdk_display_get_default();
-  if (!display || !GDK_IS_X11_DISPLAY(display)) return 0;
-  return gdk_x11_display_get_user_time(display);
-}
+uint32_t GtkLastUserTime() { return ThePlatform().gtk.up ? X11GtkUserTime() : 0; }
 
 void GtkFlushEvents() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);

@@ -4,30 +4,15 @@
 #include <algorithm>
 
 #include "platform/Gtk.h"
+#include "platform/PlatformState.h"
 #include "platform/ProgramOutput.h"
 #include "platform/StopSignals.h"
 
 namespace {
 
-MessageBoxHandler& Handler() {
-  static MessageBoxHandler handler;
-  return handler;
-}
+MessageBoxHandler& Handler() { return ThePlatform().boxes.handler; }
 
-struct Shown {
-  uint64_t count = 0;
-  std::string last;
-};
-
-Shown& TheShown() {
-  static Shown shown;
-  return shown;
-}
-
-bool& Echo() {
-  static bool echo = true;
-  return echo;
-}
+bool& Echo() { return ThePlatform().boxes.echo; }
 
 // The text's size beyond which it wraps or scrolls, as a share of the screen's work area, which
 // leaves room for the frame, the title bar and the button.
@@ -96,8 +81,8 @@ void ShowNative(const std::string& text, const std::string& caption) {
 }  // namespace
 
 void ShowMessageBox(const std::string& text, const std::string& caption) {
-  ++TheShown().count;
-  TheShown().last = text;
+  ++ThePlatform().boxes.shown;
+  ThePlatform().boxes.last = text;
   if (Echo()) {
     std::string line = text;
     std::replace(line.begin(), line.end(), '\n', ' ');
@@ -110,9 +95,9 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
   }
 }
 
-uint64_t MessageBoxesShown() { return TheShown().count; }
+uint64_t MessageBoxesShown() { return ThePlatform().boxes.shown; }
 
-std::string LastMessageBoxText() { return TheShown().last; }
+std::string LastMessageBoxText() { return ThePlatform().boxes.last; }
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
 

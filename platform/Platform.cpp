@@ -6,42 +6,34 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/DisplayEnvironment.h"
 #include "platform/Gtk.h"
-#include "platform/MonotonicCounter.h"
+#include "platform/PlatformState.h"
 #include "platform/ProgramIcon.h"
 #include "platform/ProgramOutput.h"
-#include "platform/SdlMessageSource.h"
 #include "platform/StopSignals.h"
 #include "platform/WindowList.h"
 #include "platform/X11Connection.h"
 
 namespace {
 
-MonotonicCounter realCounter;
-Counter* currentCounter = &realCounter;
-MessageSource* replacedSource = nullptr;
-
-bool quitPosted = false;
-bool stopDelivered = false;
-int32_t quitCode = 0;
-bool videoUp = false;
-
 SdlMessageSource& RealSource() {
-  static SdlMessageSource realSource;
-  return realSource;
+  std::optional<SdlMessageSource>& sdl = ThePlatform().queue.sdl;
+  if (!sdl) sdl.emplace();
+  return *sdl;
 }
 
 MessageSource& Source() {
-  if (replacedSource) return *replacedSource;
+  if (MessageSource* replaced = ThePlatform().queue.replaced) return *replaced;
   return RealSource();
 }
 
 // Why the game cannot be shown, once, on the line before the message box that ends it.
 void SayNoDisplay(const char* reason) {
-  static bool said = false;
+  bool& said = ThePlatform().video.noDisplaySaid;
   if (said) return;
   said = true;
   WriteErrorLine(std::string("no display to show the game on: ") + reason);
@@ -50,7 +42,8 @@ void SayNoDisplay(const char* reason) {
 }  // namespace
 
 bool InitVideo() {
-  if (videoUp) return true;
+  bool& up = ThePlatform().video.up;
+  if (up) return true;
   // SDL holds the mouse for the window while any button is down (its default), taking it as
   // it reads the press, so that what follows the press is placed in the window. The message
   // source passes on only what a left press lets through.
@@ -83,14 +76,14 @@ bool InitVideo() {
     SayNoDisplay("SDL found none it can show windows on");
     return false;
   }
-  videoUp = true;
+  up = true;
   return true;
 }
 
 WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWidth,
                                   int clientHeight, bool decorated, Window::Procedure procedure,
                                   int scale) {
-  if (!videoUp) return nullptr;
+  if (!ThePlatform().video.up) return nullptr;
   // A dense Wayland output gives the window as many pixels a unit as it has itself.
   Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (!decorated) flags |= SDL_WINDOW_BORDERLESS;
@@ -109,7 +102,7 @@ WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWid
   SDL_GetWindowSize(sdlWindow, &units, nullptr);
   SDL_GetWindowSizeInPixels(sdlWindow, &pixels, nullptr);
   if (units > 0 && pixels > units) {
-    fitting = std::max(1, fitting / (pixels / units));
+    fitting = ScaleInUnits(fitting, units, pixels);
     SDL_SetWindowSize(sdlWindow, clientWidth * fitting, clientHeight * fitting);
   }
   SetSdlProgramIcon(sdlWindow);
@@ -125,12 +118,20 @@ WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWid
   return window;
 }
 
+int ScaleInUnits(int scale, int units, int pixels) {
+  const int density = units > 0 ? pixels / units : 0;
+  return density > 1 ? std::max(1, scale / density) : scale;
+}
+
 bool IsWindow(WindowHandle window) { return WindowList::Contains(window); }
 
 WindowHandle FindWindowById(uint32_t sdlWindowId) { return WindowList::FindById(sdlWindowId); }
 
 bool DestroyWindow(WindowHandle window) {
   if (!IsWindow(window)) return false;
+  // The procedure may destroy the object its caller belongs to: the main window's WM_DESTROY
+  // runs Shutdown, which destroys the engine whose key handler called this. After the
+  // procedure, only the window list is touched.
   window->procedure()(window, WM_DESTROY, 0, 0);
   WindowList::Remove(window);
   return true;
@@ -142,14 +143,15 @@ int64_t DefWindowProc(WindowHandle window, uint32_t message, uint64_t, int64_t) 
 }
 
 bool PeekMessage(Message& message) {
-  if (quitPosted) {
-    quitPosted = false;
-    message = Message{nullptr, WM_QUIT, static_cast<uint64_t>(quitCode), 0};
+  PlatformState::Queue& queue = ThePlatform().queue;
+  if (queue.quitPosted) {
+    queue.quitPosted = false;
+    message = Message{nullptr, WM_QUIT, static_cast<uint64_t>(queue.quitCode), 0};
     return true;
   }
   // A stop signal closes the play window once, as its close box does.
-  if (StopRequested() && !stopDelivered && WindowList::First()) {
-    stopDelivered = true;
+  if (StopRequested() && !queue.stopDelivered && WindowList::First()) {
+    queue.stopDelivered = true;
     message = Message{WindowList::First(), WM_CLOSE, 0, 0};
     return true;
   }
@@ -157,16 +159,16 @@ bool PeekMessage(Message& message) {
 }
 
 void WaitMessage() {
-  if (!quitPosted) Source().Wait();
+  if (!ThePlatform().queue.quitPosted) Source().Wait();
 }
 
 void WaitMessageUntil(int64_t deadline) {
-  if (!quitPosted) Source().WaitUntil(deadline);
+  if (!ThePlatform().queue.quitPosted) Source().WaitUntil(deadline);
 }
 
 void PostQuitMessage(int32_t exitCode) {
-  quitPosted = true;
-  quitCode = exitCode;
+  ThePlatform().queue.quitPosted = true;
+  ThePlatform().queue.quitCode = exitCode;
 }
 
 int64_t DispatchMessage(const Message& message) {
@@ -176,22 +178,26 @@ int64_t DispatchMessage(const Message& message) {
 }
 
 bool QueryPerformanceFrequency(int64_t& ticksPerSecond) {
-  return currentCounter->Frequency(ticksPerSecond);
+  return ThePlatform().time.current->Frequency(ticksPerSecond);
 }
 
-int64_t QueryPerformanceCounter() { return currentCounter->Now(); }
+int64_t QueryPerformanceCounter() { return ThePlatform().time.current->Now(); }
 
 void SetWakeDescriptor(int fd) { RealSource().SetWakeDescriptor(fd); }
 
-void SetMessageSource(MessageSource* source) { replacedSource = source; }
+void SetMessageSource(MessageSource* source) { ThePlatform().queue.replaced = source; }
 
-void SetCounter(Counter* counter) { currentCounter = counter ? counter : &realCounter; }
+void SetCounter(Counter* counter) {
+  PlatformState::Time& time = ThePlatform().time;
+  time.current = counter ? counter : &time.real;
+}
 
 void ShutdownPlatform() {
   WindowList::Clear();
-  quitPosted = false;
-  if (videoUp) {
+  ThePlatform().queue.quitPosted = false;
+  bool& up = ThePlatform().video.up;
+  if (up) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    videoUp = false;
+    up = false;
   }
 }

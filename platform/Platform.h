@@ -19,6 +19,9 @@ bool InitVideo();
 WindowHandle CreatePlatformWindow(const char* title, int x, int y, int clientWidth,
                                   int clientHeight, bool decorated, Window::Procedure procedure,
                                   int scale = 1);
+// A scale in pixels as a scale in window units, on an output of `pixels` pixels across `units`
+// units: divided by the whole pixels a unit where there are several, but never below 1.
+int ScaleInUnits(int scale, int units, int pixels);
 bool DestroyWindow(WindowHandle window);
 bool IsWindow(WindowHandle window);
 WindowHandle FindWindowById(uint32_t sdlWindowId);

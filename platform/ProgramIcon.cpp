@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "platform/PlatformState.h"
+
 namespace {
 
 constexpr uint8_t kIconPng[] = {
@@ -15,18 +17,19 @@ constexpr uint8_t kIconPng[] = {
 
 // The decoded icon, kept for the life of the process; null when the picture cannot be read.
 GdkPixbuf* Icon() {
-  static GdkPixbuf* const icon = [] {
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
-    if (!loader) return static_cast<GdkPixbuf*>(nullptr);
-    const bool written = gdk_pixbuf_loader_write(loader, kIconPng, sizeof kIconPng, nullptr);
-    GdkPixbuf* picture = gdk_pixbuf_loader_close(loader, nullptr) && written
-                             ? gdk_pixbuf_loader_get_pixbuf(loader)
-                             : nullptr;
-    if (picture) g_object_ref(picture);
-    g_object_unref(loader);
-    return picture;
-  }();
-  return icon;
+  PlatformState::Gtk& gtk = ThePlatform().gtk;
+  if (gtk.iconDecoded) return gtk.icon;
+  gtk.iconDecoded = true;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
+  if (!loader) return nullptr;
+  const bool written = gdk_pixbuf_loader_write(loader, kIconPng, sizeof kIconPng, nullptr);
+  GdkPixbuf* picture = gdk_pixbuf_loader_close(loader, nullptr) && written
+                           ? gdk_pixbuf_loader_get_pixbuf(loader)
+                           : nullptr;
+  if (picture) g_object_ref(picture);
+  g_object_unref(loader);
+  gtk.icon = picture;
+  return picture;
 }
 
 }  // namespace

@@ -26,9 +26,10 @@ timespec ToTimespec(int64_t ticks) {
   return ts;
 }
 
-// Puts the play-screen position of a window pixel into the message. A point off the play
-// screen reaches only the window that holds the left button, as on Windows, where a window
-// captures the mouse for the left button alone.
+// Puts the play-screen position of a window pixel into the message, mapped by the play area
+// the last present set (Window::SetPlayArea). A point off the play screen reaches only the
+// window that holds the left button, as on Windows, where a window captures the mouse for the
+// left button alone.
 bool AtPointer(WindowHandle window, int windowX, int windowY, uint32_t leftHeldIn,
                Message& message) {
   int32_t x = 0, y = 0;

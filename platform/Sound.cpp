@@ -12,6 +12,7 @@
 #include <set>
 
 #include "platform/ContentFile.h"
+#include "platform/PlatformState.h"
 #include "platform/ProgramOutput.h"
 #include "platform/WaveFile.h"
 
@@ -21,33 +22,9 @@ namespace {
 // wakes some twenty times a second while the game stands idle, and a sound starts within it.
 constexpr int kBufferSamples = 2048;
 
-struct ChunkDeleter {
-  void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
-};
-using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
+using Audio = PlatformState::Sound::Device;
 
-struct Audio {
-  // The thread that opens the device and loads the first sound, and the path it loads; joined
-  // before any other use. It is an SDL thread, so that SDL frees what it keeps for the thread.
-  SDL_Thread* opener = nullptr;
-  std::string firstSound;
-  bool tried = false;
-  bool open = false;
-  // Loaded sounds by path; a path that failed to load is not remembered, so it is tried again.
-  std::map<std::string, ChunkPtr> chunks;
-  // Refusals said on standard error, each said once however often the sound is asked for.
-  std::set<std::string> refusalsSaid;
-};
-
-Audio& TheAudio() {
-  static Audio audio;
-  return audio;
-}
-
-SoundHandler& Handler() {
-  static SoundHandler handler;
-  return handler;
-}
+SoundHandler& Handler() { return ThePlatform().sound.handler; }
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -64,21 +41,19 @@ void SilenceAlsa() {
 
 // SDL's audio drivers log about themselves (the disk driver warns that it is one); the game
 // says what matters in one line of its own, so audio messages go nowhere.
-SDL_LogOutputFunction defaultLog = nullptr;
-void* defaultLogData = nullptr;
-
 void FilterLog(void* data, int category, SDL_LogPriority priority, const char* message) {
-  if (category == SDL_LOG_CATEGORY_AUDIO || !defaultLog) return;
-  defaultLog(data, category, priority, message);
+  const PlatformState::Sound& sound = ThePlatform().sound;
+  if (category == SDL_LOG_CATEGORY_AUDIO || !sound.defaultLog) return;
+  sound.defaultLog(data, category, priority, message);
 }
 
 void QuietAudioMessages() {
-  static bool done = false;
-  if (done) return;
-  done = true;
+  PlatformState::Sound& sound = ThePlatform().sound;
+  if (sound.quieted) return;
+  sound.quieted = true;
   SilenceAlsa();
-  SDL_LogGetOutputFunction(&defaultLog, &defaultLogData);
-  SDL_LogSetOutputFunction(FilterLog, defaultLogData);
+  SDL_LogGetOutputFunction(&sound.defaultLog, &sound.defaultLogData);
+  SDL_LogSetOutputFunction(FilterLog, sound.defaultLogData);
 }
 
 // Says once on standard error why the sound at `path` is not played.
@@ -143,7 +118,7 @@ Mix_Chunk* Chunk(Audio& audio, const char* path) {
 
 // Waits for the opening thread, if one runs.
 Audio& ReadyAudio() {
-  Audio& audio = TheAudio();
+  Audio& audio = ThePlatform().sound.device;
   if (audio.opener) SDL_WaitThread(audio.opener, nullptr);
   audio.opener = nullptr;
   return audio;

@@ -10,24 +10,21 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/PlatformState.h"
+
 namespace {
 
 constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-volatile sig_atomic_t stopRequested = 0;
-int stopPipe[2] = {-1, -1};
-
-std::vector<std::function<void()>>& Scopes() {
-  static std::vector<std::function<void()>> scopes;
-  return scopes;
-}
-
+// Async-signal-safe: it sets the volatile flag and calls write(2), nothing else. The state was
+// made before the handler was installed, so ThePlatform() here only returns it.
 void OnStopSignal(int) {
   const int saved = errno;
-  stopRequested = 1;
+  PlatformState::Stop& stop = ThePlatform().stop;
+  stop.requested = 1;
   const char byte = 1;
   // A full pipe already holds a wake-up; the write may then fail.
-  [[maybe_unused]] const ssize_t written = ::write(stopPipe[1], &byte, 1);
+  [[maybe_unused]] const ssize_t written = ::write(stop.pipe[1], &byte, 1);
   errno = saved;
 }
 
@@ -35,7 +32,7 @@ gboolean OnStopReadable(gint descriptor, GIOCondition, gpointer) {
   char bytes[64];
   while (::read(descriptor, bytes, sizeof bytes) > 0) {
   }
-  const std::vector<std::function<void()>> scopes = Scopes();
+  const std::vector<std::function<void()>> scopes = ThePlatform().stop.scopes;
   for (auto close = scopes.rbegin(); close != scopes.rend(); ++close) (*close)();
   return G_SOURCE_CONTINUE;
 }
@@ -43,8 +40,9 @@ gboolean OnStopReadable(gint descriptor, GIOCondition, gpointer) {
 }  // namespace
 
 void WatchStopSignals() {
-  if (stopPipe[0] >= 0 || ::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  g_unix_fd_add(stopPipe[0], G_IO_IN, OnStopReadable, nullptr);
+  int* ends = ThePlatform().stop.pipe;
+  if (ends[0] >= 0 || ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  g_unix_fd_add(ends[0], G_IO_IN, OnStopReadable, nullptr);
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
@@ -52,10 +50,12 @@ void WatchStopSignals() {
   for (const int signal : kStopSignals) sigaction(signal, &action, nullptr);
 }
 
-bool StopRequested() { return stopRequested != 0; }
+bool StopRequested() { return ThePlatform().stop.requested != 0; }
 
-int StopDescriptor() { return stopPipe[0]; }
+int StopDescriptor() { return ThePlatform().stop.pipe[0]; }
 
-StopScope::StopScope(std::function<void()> close) { Scopes().push_back(std::move(close)); }
+StopScope::StopScope(std::function<void()> close) {
+  ThePlatform().stop.scopes.push_back(std::move(close));
+}
 
-StopScope::~StopScope() { Scopes().pop_back(); }
+StopScope::~StopScope() { ThePlatform().stop.scopes.pop_back(); }

@@ -30,9 +30,14 @@ class Window {
   // Where the play screen of logicalWidth x logicalHeight pixels is shown in the window
   // (x, y, width, height in window pixels). Until set, the play screen is the window's
   // client area at one to one.
+  // A coupling across layers: besides the window's creation and scale and the end of full
+  // screen (display/DisplayDevice.cpp), each present sets it once the frame is shown
+  // (display/FramePresenter.cpp), and the message source maps the pointer by it
+  // (SdlMessageSource.cpp, through ToPlayScreen): input goes by where the last frame stood.
   void SetPlayArea(int x, int y, int width, int height, int logicalWidth, int logicalHeight);
-  // Maps a window pixel to the play screen; false when it lies outside the play screen, where
-  // x and y are still set, to coordinates beyond its edges.
+  // Maps a window pixel to the play screen, rounding down; true when it lies on the play screen.
+  // For a pixel outside it, false, with x or y beyond an edge (below 0, or at or past the width
+  // or height). While the play area has no width or height: false, x and y left as they were.
   bool ToPlayScreen(int windowX, int windowY, int32_t& x, int32_t& y) const;
 
   // The window system may have spoiled the picture in the window (uncovered, resized, shown

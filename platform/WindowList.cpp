@@ -4,14 +4,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/PlatformState.h"
 #include "platform/X11Connection.h"
 
 namespace {
 
-std::vector<std::unique_ptr<Window>>& Windows() {
-  static std::vector<std::unique_ptr<Window>> windows;
-  return windows;
-}
+std::vector<std::unique_ptr<Window>>& Windows() { return ThePlatform().windows.list; }
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
+#include <gdk/gdkx.h>
 
 namespace {
 
@@ -37,4 +38,10 @@ void X11SetUserTime(SDL_Window* window, unsigned long time) {
   const long value = static_cast<long>(time);
   XChangeProperty(display, info.info.x11.window, userTime, XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&value), 1);
+}
+
+uint32_t X11GtkUserTime() {
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display || !GDK_IS_X11_DISPLAY(display)) return 0;
+  return gdk_x11_display_get_user_time(display);
 }

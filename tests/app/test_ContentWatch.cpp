@@ -1,5 +1,6 @@
 // --watch on a copy of the sample game: a save that breaks the game leaves the running one as
-// it was and says why; mending it brings the new content in with the arrangement kept.
+// it was and says why; mending it brings the new content in with the arrangement kept. What is
+// wrong is shown over the play screen, wrapped, as many lines as fit.
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include "app/ContentWatch.h"
 #include "board/GameEngine.h"
 #include "board/GridSquare.h"
+#include "content/GameFiles.h"
 #include "content/TempDir.h"
 #include "display/DisplayDevice.h"
 
@@ -55,6 +57,35 @@ TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
   EXPECT_EQ(Square(4, 9).occupant, Characters[4].get());
   EXPECT_EQ(Engine->selectedCharacter, 1);
   EXPECT_EQ(boxes, std::vector<std::string>{});
+
+  // A finding is cut at the last space within the width unless that comes before its middle,
+  // and goes on four spaces in. Lines holding a NUL byte come before it, each a finding of two
+  // lines; the lines the screen cannot hold are counted in the last one.
+  const std::string b(28, 'b'), c(32, 'c'), d(79, 'd'), e(101, 'e');
+  std::ifstream in(kDefinitionPath);
+  std::string definition(std::istreambuf_iterator<char>(in), {});
+  definition.replace(definition.find("images/Board.bmp"), 16, b + " " + c + " " + d + " " + e);
+  const std::vector<std::string> wrapped = {
+      "packages/morrels.pkg:21: error: background picture '" + b,
+      "    " + c + " " + d.substr(0, 43),
+      "    " + d.substr(43),
+      "    " + e.substr(0, 76),
+      "    " + e.substr(76) + "' cannot be opened: No such file or directory (the",
+      "    game reads no further in the header and shows no board picture)"};
+  const std::pair<size_t, std::string> cases[] = {
+      {0, wrapped.back()}, {11, wrapped.back()}, {14, "... and 7 more lines on standard error"}};
+  for (const auto& [nulLines, last] : cases) {
+    std::string nuls;
+    for (size_t i = 0; i < nulLines; ++i) nuls += std::string("; \0\n", 4);
+    game.Write(kDefinitionPath, definition + nuls);
+    watch.Reload();
+    const std::vector<std::string>& shown = FrameComposition::OverlayLines();
+    EXPECT_EQ(shown.size(), std::min(wrapped.size() + 2 * nulLines, ContentWatch::kMostLines));
+    EXPECT_EQ(shown.back(), last);
+    if (nulLines == 0) {
+      EXPECT_EQ(shown, wrapped);
+    }
+  }
   for (GridSquare& square : Grid) square = GridSquare();
   fs::current_path(home);
 }

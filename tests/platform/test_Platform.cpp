@@ -141,6 +141,24 @@ TEST_F(PlatformTest, ScaledPlayAreaMapsBackToPlayScreenPixels) {
   EXPECT_EQ(x, 640);
 }
 
+TEST_F(PlatformTest, AWindowTakesTheLargestScaleUpToTheOneAskedForThatFitsTheDesktop) {
+  // Client width, height, scale asked and taken, on the dummy driver's 1024x768 display.
+  const int cases[][4] = {{100, 100, 3, 3}, {100, 100, 8, 7}, {200, 100, 8, 5}, {128, 96, 8, 8},
+                          {640, 480, 2, 1}, {10, 10, 9, 8},   {10, 10, 0, 1}};
+  for (const auto& c : cases) {
+    const WindowHandle made = CreatePlatformWindow("", 0, 0, c[0], c[1], true, Record, c[2]);
+    int width = 0;
+    SDL_GetWindowSize(made->Sdl(), &width, nullptr);
+    EXPECT_EQ(made->Scale(), c[3]) << c[0] << "x" << c[1] << " at " << c[2];
+    EXPECT_EQ(width, c[0] * c[3]) << c[0] << "x" << c[1] << " at " << c[2];
+    DestroyWindow(made);
+  }
+  // Scale, window units and pixels across, scale in units: on a dense output.
+  const int dense[][4] = {
+      {3, 640, 1280, 1}, {4, 640, 1280, 2}, {1, 640, 1280, 1}, {2, 640, 960, 2}};
+  for (const auto& c : dense) EXPECT_EQ(ScaleInUnits(c[0], c[1], c[2]), c[3]) << c[0] << c[2];
+}
+
 TEST_F(PlatformTest, KeysBecomeVirtualKeys) {
   struct Case {
     SDL_Keycode key;

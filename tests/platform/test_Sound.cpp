@@ -1,5 +1,6 @@
 // The warning sound on SDL's own audio drivers: opened at start-up, said once when there is no
-// device, and a sound file missing at start-up played once it is there.
+// device, played once a call, and a sound file missing at start-up played once it is there.
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -15,6 +16,8 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
 class SoundTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -22,18 +25,20 @@ class SoundTest : public ::testing::Test {
     unsetenv("SDL_AUDIODRIVER");
   }
 
-  // Whether the disk driver has written anything but silence since the last look.
-  bool Heard() {
+  // The bytes other than silence that the disk driver has written since the last look.
+  size_t Sounding() {
     std::ifstream in(folder.PathOf("played.raw"), std::ios::binary);
     in.seekg(static_cast<std::streamoff>(read_));
     char bytes[4096];
-    bool sound = false;
+    size_t sounding = 0;
     while (in.read(bytes, sizeof bytes) || in.gcount() > 0) {
       read_ += static_cast<size_t>(in.gcount());
-      sound = sound || std::any_of(bytes, bytes + in.gcount(), [](char b) { return b != 0; });
+      sounding += static_cast<size_t>(std::count_if(bytes, bytes + in.gcount(), NotSilent));
     }
-    return sound;
+    return sounding;
   }
+  static bool NotSilent(char byte) { return byte != 0; }
+  bool Heard() { return Sounding() > 0; }
 
   bool HeardWithin(std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -76,6 +81,20 @@ TEST_F(SoundTest, AFileMissingAtStartIsPlayedOnceItIsThere) {
   PlaySoundFile(sound.c_str());
   EXPECT_TRUE(HeardWithin(std::chrono::seconds(3)));
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "audio drivers kept quiet";
+}
+
+// Through the real device: a call plays the sound once, as many sounding bytes as it holds.
+TEST_F(SoundTest, ACallPlaysTheSoundOnce) {
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", folder.PathOf("played.raw").c_str(), 1);
+  PlaySoundFile(Sample().c_str());
+  for (int i = 0; i < 500 && Mix_Playing(-1) > 0; ++i) std::this_thread::sleep_for(10ms);
+  Mix_Chunk* sound = Mix_LoadWAV(Sample().c_str());
+  ASSERT_NE(sound, nullptr);
+  const auto once = std::count_if(sound->abuf, sound->abuf + sound->alen, NotSilent);
+  Mix_FreeChunk(sound);
+  ShutdownSound();
+  EXPECT_EQ(Sounding(), static_cast<size_t>(once));
 }
 
 // A sound the game will not play, whether refused before decoding or by the decoder, is said
