@@ -1,6 +1,9 @@
 // ContentWatch: reloading on a save, and the findings of a save that would not start.
 #include "app/ContentWatch.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <sstream>
 
 #include "app/ContentSteps.h"
@@ -9,6 +12,7 @@
 #include "content/ContentFindings.h"
 #include "display/DisplayDevice.h"
 #include "display/FrameComposition.h"
+#include "platform/ContentFile.h"
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -42,7 +46,10 @@ std::vector<std::string> Wrapped(const std::string& line, size_t width) {
 
 }  // namespace
 
-ContentWatch::ContentWatch() : folders_(".") { SetWakeDescriptor(folders_.Descriptor()); }
+ContentWatch::ContentWatch(const std::vector<std::string>& startRead) : folders_(".") {
+  folders_.Narrow(startRead);
+  SetWakeDescriptor(folders_.Descriptor());
+}
 
 ContentWatch::~ContentWatch() {
   SetWakeDescriptor(-1);
@@ -58,7 +65,7 @@ bool ContentWatch::Changed() {
 bool ContentWatch::Reload() {
   // Folders made since the last reload are watched before anything is read, so that a save
   // made while reading is not missed.
-  folders_.Rewatch();
+  FollowFolder();
   const Arrangement arrangement = Arrangement::Take(*Engine);
   // The check's kind of findings, kept instead of written as they are found.
   std::ostringstream unwritten;
@@ -69,7 +76,11 @@ bool ContentWatch::Reload() {
   {
     // The findings say what the boxes of a start would.
     const MessageBoxesHeld held;
+    std::vector<std::string> read;
+    ListResolvedPaths(&read);
     outcome = ReadGameInto(objects, findings);
+    ListResolvedPaths(nullptr);
+    folders_.Narrow(read);
   }
   LastError = lastError;
   const bool starts = outcome.end == ContentOutcome::End::Starts;
@@ -86,6 +97,18 @@ bool ContentWatch::Reload() {
   if (!starts) lines.push_back(Outcome(outcome));
   Show(std::move(lines));
   return starts;
+}
+
+void ContentWatch::FollowFolder() {
+  struct stat here, there;
+  const std::string& folder = folders_.Root();
+  if (stat(".", &here) == 0 && stat(folder.c_str(), &there) == 0 &&
+      (here.st_dev != there.st_dev || here.st_ino != there.st_ino)) {
+    // A folder that cannot be entered leaves the read where it was, and its findings say what
+    // is missing there.
+    [[maybe_unused]] const bool entered = chdir(folder.c_str()) == 0;
+  }
+  folders_.Rewatch();
 }
 
 void ContentWatch::Show(std::vector<std::string> findings) {

@@ -1,10 +1,12 @@
 // ContentWatch: --watch, the game's content kept in step with its files while the game runs.
-// The game folder is watched; when a file in it is saved, the whole game is read again by
-// start-up's own content steps into new objects, and these take the running game's place only
-// when they would start, with the arrangement kept as far as the new content allows. A save
-// that would not start leaves the running game as it is and shows what is wrong over the play
-// screen, in the checker's words, until a later save mends it. No message box opens during a
-// reload, and a reload never ends the game.
+// The game folder is watched; when a file that the last read of the game looked for is saved,
+// the whole game is read again by start-up's own content steps into new objects, and these take the
+// running game's place only when they would start, with the arrangement kept as far as the new
+// content allows. A save that would not start leaves the running game as it is and shows what is
+// wrong over the play screen, in the checker's words, until a later save mends it. No message box
+// opens during a reload, and a reload never ends the game. The folder is followed by its path:
+// deleted and made again, or replaced by another renamed into its place, it is entered and read
+// anew.
 #pragma once
 
 #include <string>
@@ -19,8 +21,9 @@ class ContentWatch {
   static constexpr size_t kLineWidth = 80;
 
   // Watches the working directory, which is the game folder, and has the frame loop's waits
-  // wake up for it.
-  ContentWatch();
+  // wake up for it. `startRead` lists the paths start-up's read looked for
+  // (ListResolvedPaths); until a reload, only saves to them count, and without them any save.
+  explicit ContentWatch(const std::vector<std::string>& startRead = {});
   ~ContentWatch();
   ContentWatch(const ContentWatch&) = delete;
   ContentWatch& operator=(const ContentWatch&) = delete;
@@ -35,6 +38,9 @@ class ContentWatch {
   const std::vector<std::string>& Findings() const { return findings_; }
 
  private:
+  // Enters the folder at the game folder's path when it is no longer the working directory,
+  // and watches what is there now.
+  void FollowFolder();
   // Puts new findings over the play screen, and on standard error when they differ from the
   // ones before.
   void Show(std::vector<std::string> findings);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // How a content path was found: as written; only by reading '\' as a separator and ignoring
 // letter case; or not at all.
@@ -24,6 +25,11 @@ struct ResolvedPath {
 // more than one, makes the path missing. The work is bounded: folders too big to read through
 // count as missing.
 ResolvedPath ResolveContentPath(const char* path);
+
+// While a list is given, every path this thread asks ResolveContentPath for is added to it as
+// written, found or not: a watch on the game learns which files a read of it looked for. Null
+// ends the listing.
+void ListResolvedPaths(std::vector<std::string>* into);
 
 class ContentFile {
  public:
