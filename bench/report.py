@@ -104,8 +104,7 @@ def main():
     with PrivateDisplay("3840x2160x24"):
         scaled = google_benchmark(str(build / "bench_display"), "Present (at scale|full screen sh)")
     launch = json.loads(subprocess.run(
-        ["python3", str(HERE / "dialog_launch.py"), str(build / "tarnwick"),
-         str(build / "minimal_dialog"), "--json"],
+        ["python3", str(HERE / "dialog_launch.py"), str(build), "--json"],
         capture_output=True, text=True, cwd=ROOT, check=True).stdout)
     frame = google_benchmark(str(build / "bench_frame"), "RenderFrameAgainstCopy", 10)
     reader = google_benchmark(str(build / "bench_section_reader"), "ScanSectionFile")
@@ -145,7 +144,8 @@ def main():
         table.add(f"{name}, 32 bits, on 3840x2160 ({figures.get('label', '')})",
                   f"{figures['us']:.0f} us CPU, {wall:.0f} us wall")
     ratio = launch["ours_ms"] / launch["minimal_ms"]
-    table.add("Launch to dialog on screen, Tarnwick and a minimal GTK dialog (medians of 10)",
+    table.add(f"Launch to dialog mapped (X map notification), Tarnwick and a minimal GTK dialog "
+              f"(medians of {launch['runs']})",
               f"{launch['ours_ms']:.0f} ms / {launch['minimal_ms']:.0f} ms = {ratio:.2f}x",
               "<= 1.15x", ratio <= 1.15)
     for name, figures in sorted(reader.items()):
