@@ -1,6 +1,9 @@
 // ContentWatch: reloading on a save, and the findings of a save that would not start.
 #include "app/ContentWatch.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -10,6 +13,7 @@
 #include "composition/FrameComposition.h"
 #include "content/ContentFindings.h"
 #include "display/DisplayDevice.h"
+#include "platform/ContentFile.h"
 #include "platform/Errors.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -44,7 +48,10 @@ std::vector<std::string> Wrapped(const std::string& line, size_t width) {
 
 }  // namespace
 
-ContentWatch::ContentWatch() : folders_(".") { SetWakeDescriptor(folders_.Descriptor()); }
+ContentWatch::ContentWatch(const std::vector<std::string>& startRead) : folders_(".") {
+  folders_.Narrow(startRead);
+  SetWakeDescriptor(folders_.Descriptor());
+}
 
 ContentWatch::~ContentWatch() {
   SetWakeDescriptor(-1);
@@ -60,7 +67,7 @@ bool ContentWatch::Changed() {
 bool ContentWatch::Reload() {
   // Folders made since the last reload are watched before anything is read, so that a save
   // made while reading is not missed.
-  folders_.Rewatch();
+  FollowFolder();
   const Arrangement arrangement = Arrangement::Take(*Engine);
   // The check's kind of findings, kept instead of written as they are found.
   std::ostringstream unwritten;
@@ -71,7 +78,11 @@ bool ContentWatch::Reload() {
   {
     // The findings say what the boxes of a start would.
     const MessageBoxesHeld held;
+    std::vector<std::string> read;
+    ListResolvedPaths(&read);
     outcome = ReadGameInto(objects, findings);
+    ListResolvedPaths(nullptr);
+    folders_.Narrow(read);
   }
   LastError = lastError;
   // A stop request cuts the reading short: the game as saved is not judged by what it missed.
@@ -85,6 +96,18 @@ bool ContentWatch::Reload() {
   // `objects` now holds the game that is not kept, and releases it.
   Show(findings.Findings(), starts ? "" : Outcome(outcome));
   return starts;
+}
+
+void ContentWatch::FollowFolder() {
+  struct stat here, there;
+  const std::string& folder = folders_.Root();
+  if (stat(".", &here) == 0 && stat(folder.c_str(), &there) == 0 &&
+      (here.st_dev != there.st_dev || here.st_ino != there.st_ino)) {
+    // A folder that cannot be entered leaves the read where it was, and its findings say what
+    // is missing there.
+    [[maybe_unused]] const bool entered = chdir(folder.c_str()) == 0;
+  }
+  folders_.Rewatch();
 }
 
 void ContentWatch::Show(const std::vector<ContentFindings::Finding>& findings,

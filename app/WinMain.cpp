@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/ConfigWindow.h"
 #include "app/ContentSteps.h"
@@ -106,7 +107,11 @@ int32_t WinMain(const StartOptions& options) {
   ContentFindings findings;
   // Holds the game definition open until start-up returns.
   ContentSteps steps(ContentSteps::Mode::Start, findings);
+  // The watch takes the files start-up looked for as the ones whose saves count.
+  std::vector<std::string> read;
+  if (options.watch) ListResolvedPaths(&read);
   const ContentOutcome outcome = steps.Run();
+  ListResolvedPaths(nullptr);
   if (outcome.end != ContentOutcome::End::Starts) {
     // A stop request cuts the reading short: what it then misses is no fault of the game.
     if (!StopRequested()) SayWhyNotStarted(findings, outcome);
@@ -123,7 +128,7 @@ int32_t WinMain(const StartOptions& options) {
     if (Engine && Display) Engine->RenderFrame(MainWindow, 0);
   };
   std::unique_ptr<ContentWatch> watch;
-  if (options.watch) watch = std::make_unique<ContentWatch>();
+  if (options.watch) watch = std::make_unique<ContentWatch>(read);
   const int32_t exitCode =
       watch ? RunFrameLoop(frequency, render, [&watch] { return watch->Changed(); })
             : RunFrameLoop(frequency, render);

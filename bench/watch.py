@@ -8,6 +8,9 @@ latency: the board's background saved anew (a new file renamed over the old one,
 save) to the first frame on screen that shows it, over alternately inverted and original
 pictures; and the share of a core that the program and the X server use while nothing is saved.
 
+The frame rate kept while a file in the game folder is written every 20 ms is measured inside
+one process, on the program's own frame loop and watch, by bench/watch_frames.cpp.
+
 soak: saves of random mutations of the content files (a fuzz corpus entry, a truncation, random
 bytes flipped, garbage, a file or a folder removed, half a file written and finished later,
 the original put back), in bursts and one by one. The program must never end; its resident

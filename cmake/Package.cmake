@@ -22,8 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The runtime libraries the program links, with their versions, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The frame-rate line is drawn with a DejaVu font that the program opens by its path.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
+# The frame-rate line is drawn with a DejaVu font that the program opens by its path, and
+# SDL_mixer is loaded by its soname when the first sound plays (platform/MixerLibrary).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libsdl2-mixer-2.0-0 (>= 2.6)")
 set(CPACK_STRIP_FILES ON)
 # Debian's policy files: the copyright file, and the changelog, which a package whose version
 # has no Debian revision keeps as changelog.gz.

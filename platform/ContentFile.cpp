@@ -26,6 +26,10 @@ struct FolderCloser {
 };
 using FolderPtr = std::unique_ptr<DIR, FolderCloser>;
 
+// The list of ListResolvedPaths; the audio thread resolves the sound's path at the same time as
+// start-up reads the rest, and is not listed.
+thread_local std::vector<std::string>* listed = nullptr;
+
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 bool Exists(const std::string& path) {
@@ -111,6 +115,7 @@ constexpr const char* kSystemFile = "it is one of the system's own files";
 }  // namespace
 
 ResolvedPath ResolveContentPath(const char* path) {
+  if (listed && path) listed->push_back(path);
   if (!path || *path == '\0') return {};
   if (Exists(path)) return {path, PathMatch::Exact, {}};
   const std::string_view given(path);
@@ -148,6 +153,8 @@ ResolvedPath ResolveContentPath(const char* path) {
   if (!Exists(resolved)) return {};
   return {std::move(resolved), PathMatch::Fallback, {}};
 }
+
+void ListResolvedPaths(std::vector<std::string>* into) { listed = into; }
 
 ContentFile::ContentFile(const char* path, off_t mostBytes) {
   const ResolvedPath found = ResolveContentPath(path);

@@ -31,6 +31,11 @@ struct ResolvedPath {
 // count as missing.
 ResolvedPath ResolveContentPath(const char* path);
 
+// While a list is given, every path this thread asks ResolveContentPath for is added to it as
+// written, found or not: a watch on the game learns which files a read of it looked for. Null
+// ends the listing.
+void ListResolvedPaths(std::vector<std::string>* into);
+
 class ContentFile {
  public:
   // Folder entries one resolution reads at most, in all folders together; the system's own

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <csignal>
@@ -19,13 +18,14 @@
 #include <vector>
 
 #include "platform/MessageBox.h"
+#include "platform/MixerLibrary.h"
 #include "platform/MonotonicCounter.h"
 #include "platform/SdlMessageSource.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
 
 struct ChunkDeleter {
-  void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+  void operator()(Mix_Chunk* chunk) const { Mixer().FreeChunk(chunk); }
 };
 using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 

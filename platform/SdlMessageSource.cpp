@@ -5,6 +5,7 @@
 #include <sys/prctl.h>
 #include <time.h>
 
+#include "platform/ProgramOutput.h"
 #include "platform/StopSignals.h"
 #include "platform/WindowList.h"
 
@@ -41,11 +42,22 @@ bool AtPointer(WindowHandle window, int windowX, int windowY, uint32_t leftHeldI
   return true;
 }
 
+// SDL's quit event on Wayland: SDL posts it when the compositor has closed the connection.
+// Closing the last window posts none (the source's hint), and the stop signals are the
+// program's own.
+bool CompositorGone(const SDL_Event& event) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return event.type == SDL_QUIT && driver && SDL_strcmp(driver, "wayland") == 0;
+}
+
 }  // namespace
 
 SdlMessageSource::SdlMessageSource() {
   // Timer slack of 1 ns makes the sleep to an absolute deadline wake close to it.
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+  // The close box's request reaches the window as WM_CLOSE alone; SDL's quit event is left to
+  // say that the display is gone. SDL reads this when the window closes.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
 }
 
 bool SdlMessageSource::Poll(Message& message) {
@@ -60,6 +72,13 @@ bool SdlMessageSource::Poll(Message& message) {
   }
   SDL_Event event;
   while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    // Without its compositor the game cannot go on: it ends as it does when the X server goes
+    // away, with exit code 1, after releasing what it holds.
+    if (CompositorGone(event)) {
+      WriteErrorLine("the Wayland compositor went away; the game ends");
+      message = Message{nullptr, WM_QUIT, 1, 0};
+      return true;
+    }
     // From a left press to its release the window hears the pointer wherever it is, so that
     // the release reaches it and a pressed panel button always comes up again.
     const uint32_t leftHeldIn = pressedWindow_;

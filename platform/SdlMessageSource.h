@@ -1,5 +1,6 @@
 // SdlMessageSource: window messages translated from SDL's events, and the waits of the frame
-// loop: on the event queue while the deadline is far, then to the deadline precisely.
+// loop: on the event queue while the deadline is far, then to the deadline precisely. A Wayland
+// compositor that goes away makes the quit message, with exit code 1.
 #pragma once
 
 #include <SDL.h>

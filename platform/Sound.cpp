@@ -2,7 +2,6 @@
 #include "platform/Sound.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <dlfcn.h>
 
 #include <cstdarg>
@@ -12,6 +11,7 @@
 #include <set>
 
 #include "platform/ContentFile.h"
+#include "platform/MixerLibrary.h"
 #include "platform/PlatformState.h"
 #include "platform/ProgramOutput.h"
 #include "platform/WaveFile.h"
@@ -87,7 +87,7 @@ Mix_Chunk* LoadChunk(Audio& audio, const char* path) {
   }
   SDL_RWops* source = DecoderSource(wave);
   if (!source) return nullptr;
-  Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);
+  Mix_Chunk* chunk = Mixer().LoadWAV_RW(source, 1);
   if (!chunk) SayRefused(audio, path, DecodeFailure());
   return chunk;
 }
@@ -96,11 +96,15 @@ Mix_Chunk* LoadChunk(Audio& audio, const char* path) {
 void OpenDevice(Audio& audio) {
   if (audio.tried) return;
   audio.tried = true;
+  if (!Mixer().failure.empty()) {
+    WriteErrorLine("no sound: " + Mixer().failure);
+    return;
+  }
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     WriteErrorLine(std::string("no sound: ") + SDL_GetError());
     return;
   }
-  if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, kBufferSamples) != 0) {
+  if (Mixer().OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, kBufferSamples) != 0) {
     WriteErrorLine(std::string("no sound: ") + Mix_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return;
@@ -151,12 +155,12 @@ void PlaySoundFile(const char* path) {
   QuietAudioMessages();
   OpenDevice(audio);
   if (!audio.open) return;
-  if (Mix_Chunk* chunk = Chunk(audio, path)) Mix_PlayChannel(-1, chunk, 0);
+  if (Mix_Chunk* chunk = Chunk(audio, path)) Mixer().PlayChannelTimed(-1, chunk, 0, -1);
 }
 
 void ForgetSounds() {
   Audio& audio = ReadyAudio();
-  if (audio.open) Mix_HaltChannel(-1);
+  if (audio.open) Mixer().HaltChannel(-1);
   audio.chunks.clear();
 }
 
@@ -178,9 +182,9 @@ void SetSoundHandler(SoundHandler handler) { Handler() = std::move(handler); }
 void ShutdownSound() {
   Audio& audio = ReadyAudio();
   if (audio.open) {
-    Mix_HaltChannel(-1);
+    Mixer().HaltChannel(-1);
     audio.chunks.clear();
-    Mix_CloseAudio();
+    Mixer().CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
   audio = Audio{};

@@ -3,7 +3,10 @@
 // wrong is shown over the play screen, wrapped, as many lines as fit.
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "ShellFixture.h"
 #include "app/ContentWatch.h"
@@ -16,6 +19,16 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Whether the watch reloads the game within `time`, asked as the frame loop asks it.
+bool ReloadsWithin(ContentWatch& watch, std::chrono::milliseconds time) {
+  for (const auto end = std::chrono::steady_clock::now() + time;
+       std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(10ms)) {
+    if (watch.Changed()) return true;
+  }
+  return false;
+}
 
 TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
   const char* root = std::getenv("TARNWICK_SOURCE_DIR");
@@ -29,6 +42,12 @@ TEST_F(ShellFixture, ABrokenSaveKeepsTheRunningGame) {
   Engine = std::make_unique<GameEngine>();
   ContentWatch watch;
   ASSERT_TRUE(watch.Reload());
+  // A file the game does not read is no save of it; a picture it shows is.
+  std::ofstream("notes.txt") << "written";
+  EXPECT_FALSE(ReloadsWithin(watch, 500ms));
+  fs::copy_file("images/Board.bmp", "board.bmp");
+  fs::rename("board.bmp", "images/Board.bmp");
+  EXPECT_TRUE(ReloadsWithin(watch, 5000ms));
   // The Puffballs (two cells) stand on column 4, rows 8 and 9; the Toadstools are selected.
   Engine->Select(4);
   Engine->Preview({4, 8});

@@ -412,7 +412,8 @@ class TestCase(unittest.TestCase):
 
     def nested_wayland(self, width=800, height=600, scale=1):
         """Weston (X11 backend, so that it finds a seat) in the test's display: the environment
-        that gives a program only weston's Wayland display, and weston's output as a Window."""
+        that gives a program only weston's Wayland display, and weston's output as a Window;
+        weston's process is self.compositor."""
         runtime = tempfile.TemporaryDirectory(prefix="tarnwick-weston-")
         self.addCleanup(runtime.cleanup)
         weston = subprocess.Popen(
@@ -421,6 +422,7 @@ class TestCase(unittest.TestCase):
             env={**os.environ, "XDG_RUNTIME_DIR": runtime.name}, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: weston.poll() is None and (weston.terminate(), weston.wait()))
+        self.compositor = weston
         socket = pathlib.Path(runtime.name) / "tarnwick-test"
         wid = wait_until(lambda: socket.exists() and re.search(
             r'(0x[0-9a-f]+) "Weston Compositor', run("xwininfo", "-root", "-tree")),

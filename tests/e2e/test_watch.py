@@ -1,8 +1,10 @@
 """Edit and see: the options that answer the dialog, and --watch reloading the game on a save
-while a character stands on the board, a broken save shown over the play screen and mended."""
+while a character stands on the board, a broken save shown over the play screen and mended;
+the game folder deleted and made again, or replaced by a rename, is followed."""
 
 import os
 import pathlib
+import shutil
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
@@ -82,6 +84,36 @@ class WatchTest(harness.TestCase):
         self.assertEqual(len(game.stderr_lines()), 1, game.stderr_lines())
         game.key(self.play, "F12")
         self.assertEqual(game.wait_exit(), 0)
+
+    def test_the_folder_made_again_is_followed(self):
+        def moved_away(folder):
+            os.rename(folder, folder.with_name("game.old"))
+            shutil.copytree(harness.GAME_DIR, folder.with_name("new"))
+            os.rename(folder.with_name("new"), folder)
+
+        for replace in (lambda folder: (shutil.rmtree(folder),
+                                        shutil.copytree(harness.GAME_DIR, folder)),
+                        moved_away):
+            with self.subTest(replace=replace):
+                game = self.start(args=["--windowed", "--fps", "30", "--watch"])
+                self.play = game.wait_window(harness.PLAY_TITLE, kind="normal")
+                harness.wait_until(lambda: self.pixel(*EMPTY) != (0, 0, 0), what="the board")
+                replace(game.dir)
+                # The next save that breaks the game is seen in the new folder, and so is its
+                # mending.
+                package = game.dir / CELL_PACKAGE
+                kept = package.read_bytes()
+                package.unlink()
+                harness.wait_until(lambda: any(CELL_PACKAGE in line and ": error: " in line
+                                               for line in game.stderr_lines()),
+                                   what="the finding")
+                package.write_bytes(kept)
+                harness.wait_until(lambda: game.stderr_lines()[-1] ==
+                                   "Tarnwick: reloaded: the problems are mended",
+                                   what="the mended game")
+                harness.wait_until(lambda: not self.findings_shown(), what="the findings to go")
+                game.key(self.play, "F12")
+                self.assertEqual(game.wait_exit(), 0)
 
 
 if __name__ == "__main__":

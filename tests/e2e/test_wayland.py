@@ -1,5 +1,6 @@
 """Native Wayland, with only a nested weston's display (no X display): the dialog, then the play
-screen windowed (also at output scale 2) and full screen, a placement by mouse, F12."""
+screen windowed (also at output scale 2) and full screen, a placement by mouse, F12; weston
+going away during play ends the program."""
 
 import pathlib
 import sys
@@ -68,6 +69,18 @@ class WaylandTest(harness.TestCase):
         harness.run("xdotool", "key", "F12")
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(game.messages(), [])
+
+    def test_the_compositor_going_away_ends_the_program(self):
+        for mode in ("--fullscreen", "--windowed"):
+            with self.subTest(mode=mode):
+                env, _ = self.nested_wayland()
+                env["LSAN_OPTIONS"] = "detect_leaks=0"
+                game = self.start(display.make_pattern_game, env=env, args=[mode, "--depth", "32"])
+                harness.wait_until(lambda: game.running() and harness.find(
+                    harness.screenshot(), [display.QUADRANTS[(0, 0)]] * 20), what="the board")
+                self.compositor.kill()
+                self.assertEqual(game.wait_exit(5), 1)
+                self.assertEqual(game.said(), ["the Wayland compositor went away; the game ends"])
 
     def test_windowed(self):
         self.play(full_screen=False)
